@@ -1,0 +1,30 @@
+#pragma once
+// CBuildLogFile: the process-wide log. First the master log "Orlo.log", then (once the package
+// settings are known) the package's extraction log; banners and the closing summary.
+#include <string>
+
+#include "log/LogFile.h"
+
+class CBuildLogFile : public CLogFile {
+public:
+    void WriteStartBanner();
+    // Builds the summary; appends it when `write`. Returns "%d  ERRORS\n%d  WARNINGS".
+    std::wstring WriteSummary(bool write);
+    // Appends the summary; asks to open the log only when mode is not 530 (never at shutdown).
+    void Finish(int mode, HWND owner);
+
+    // Master log at start-up: compute the path, create its folders, replace an old file, START banner.
+    void InitMasterLog();
+    // Switches to the extraction log named by [LogFiles] ExtractLogFileName of `propertiesPath`.
+    void CreateExtractionLogFile(const std::wstring& packageName, int debug, const std::wstring& propertiesPath);
+
+    const std::wstring& GetMasterLogPath() const { return m_masterLogPath; }
+    const std::wstring& GetStartStamp() const { return m_startStamp; }
+
+    // "%ALLUSERSPROFILE%\Norlund\Automation\Logfiles\<name>" (or the pre-Vista form), unexpanded.
+    static std::wstring LogFolderFormat(unsigned osMajorVersion);
+
+private:
+    std::wstring m_startStamp;
+    std::wstring m_masterLogPath;
+};

@@ -1,0 +1,128 @@
+#pragma once
+// COrloInitalizer: the process-wide package settings. It creates the Orlo temp directory, unpacks
+// the payload's settings files into it, reads Properties_Orlo.ini and decides how the package is shown.
+// Reach the instance through Settings() (util/ProcessContext.h).
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+constexpr int kRunModeGui = 510;
+constexpr int kRunModeUnattended = 520;
+constexpr int kRunModeSilent = 530;
+constexpr int kDisplayUnattendedWindow = 520;  // Init: silent/unattended go
+constexpr int kDisplayStop = -1;               // Init: end the run
+constexpr uint64_t kDefaultPackageSize = 4294967296ULL;
+constexpr int kDefaultCopyBufferSize = 5242880;
+constexpr int kPayloadChunkSize = 5242880;
+constexpr wchar_t kPropertiesFileName[] = L"Properties_Orlo.ini";
+
+// What start-up hands to Init (from the command line).
+struct OrloInitRecord {
+    int debug = 0;
+    int noConditionCheck = 0;
+    int noOSCheck = 0;
+    std::wstring extractPath;
+    std::wstring autolaunch;
+    std::wstring setupLanguage;
+    int runMode = kRunModeGui;
+};
+
+// A log line handed from a worker to its window (UM_LOG_REQUEST); the window writes it.
+struct ExtractLogRecord {
+    int kind = 8;
+    std::wstring function;
+    std::wstring format;
+    std::wstring argument;
+};
+
+class COrloInitalizer {
+public:
+    virtual ~COrloInitalizer() = default;
+
+    // ---- Start-up (temp folder and payload)
+    // Returns an empty text on success, else the error text to show.
+    std::wstring CretaeAndValidateOrloTempDir();
+    int ExtractIntermediateFiles();
+    uint64_t SetAppFileSize();                // size of the own executable (2^32 when unreadable)
+    DWORD SetOrloTempDir(uint64_t spaceNeeded);  // 0 or the failure code (39: no drive with space)
+
+    // ---- Initialisation (display decision: GUI 1/0, silent/unattended 520/-1)
+    int Init(const OrloInitRecord& record);
+    void SetBufferSize();
+    void InitAutolaunch();
+    void SetWaitForAutoLaunchParam();
+    void InitCommandLineForNoOSCheck(int commandLineNoOSCheck);
+    void SetMultiPart();
+    int InitDisplay(const OrloInitRecord& record);
+    int ValidateAndCheckExtractPath();
+    uint64_t GetPackageSize() const;
+    uint64_t GetRequiredSpace(const std::wstring& extractionPath, const std::wstring& tempDirectory,
+                              int multiPartDownload) const;
+    std::wstring GetImagePath(const std::wstring& key) const;  // [Images] key inside the temp directory
+
+    // ---- Getters and setters
+    const std::wstring& GetExtractionPath() const { return m_extractionPath; }
+    void SetExtractionPath(const std::wstring& value) { m_extractionPath = value; }
+    const std::wstring& GetOrloTempDir() const { return m_tempDirectory; }
+    void SetOrloTempDirPath(const std::wstring& value) { m_tempDirectory = value; }  // tests, driver
+    const std::wstring& GetPropertiesPath() const { return m_propertiesPath; }
+    void SetPropertiesPath(const std::wstring& value) { m_propertiesPath = value; }
+    const std::wstring& GetPackageName() const { return m_packageName; }
+    const std::wstring& GetDisplayName() const { return m_displayName; }
+    int GetRunMode() const { return m_runMode; }
+    void SetRunMode(int value) { m_runMode = value; }
+    int GetExtractionStatus() const { return m_extractionStatus; }
+    void SetExtractionStatus(int value) { m_extractionStatus = value; }
+    int GetFileCount() const { return m_fileCount; }
+    int GetAllowChangeTarget() const { return m_allowChangeTarget; }
+    int GetAutolaunch() const { return m_autolaunch; }
+    void SetAutolaunch(int value) { m_autolaunch = value; }
+    uint16_t GetCabinetSetId() const { return m_cabinetSetId; }
+    uint64_t GetPackageSizeMember() const { return m_packageSize; }
+    int GetCopyBufferSize() const { return m_copyBufferSize; }
+    int GetLanguage() const { return m_language; }
+    void SetLanguage(int value) { m_language = value; }
+    int GetMultiPartDownload() const { return m_multiPartDownload; }
+    int GetNoConditioncheck() const { return m_noConditionCheck; }
+    int GetNoOSCheck() const { return m_noOSCheck; }
+    int GetWaitForAutolaunchFinish() const { return m_waitForAutolaunchFinish; }
+    int GetOverwriteWithoutPrompting() const { return m_overwriteWithoutPrompting; }
+    void SetOverwriteWithoutPrompting(int value) { m_overwriteWithoutPrompting = value; }
+    int GetOverwriteForAll() const { return m_overwriteForAll; }
+    void SetOverwriteForAll(int value) { m_overwriteForAll = value; }
+    const std::wstring& GetReportedFileName() const { return m_reportedFileName; }
+    void SetReportedFileName(const std::wstring& value) { m_reportedFileName = value; }
+    const std::wstring& GetFinishMessage() const { return m_finishMessage; }
+    void SetFinishMessage(const std::wstring& value);  // "[NEWLINE]" -> LF, "[TAB]" -> tab
+    int GetOSResult() const { return m_osResult; }
+    void SetOSResult(int value) { m_osResult = value; }
+    ExtractLogRecord& LogRequestRecord() { return m_logRequest; }
+
+protected:
+    std::wstring m_extractionPath;
+    std::wstring m_tempDirectory;
+    std::wstring m_propertiesPath;
+    std::wstring m_packageName;
+    std::wstring m_displayName;
+    int m_runMode = kRunModeGui;
+    int m_extractionStatus = 0;
+    int m_fileCount = 0;
+    int m_allowChangeTarget = 0;
+    int m_autolaunch = 0;
+    uint16_t m_cabinetSetId = 0;
+    uint64_t m_packageSize = kDefaultPackageSize;
+    int m_copyBufferSize = kDefaultCopyBufferSize;
+    int m_language = 1033;
+    int m_multiPartDownload = 0;
+    int m_noConditionCheck = 0;
+    int m_noOSCheck = 0;
+    int m_waitForAutolaunchFinish = 1;
+    int m_overwriteWithoutPrompting = 0;
+    int m_overwriteForAll = 0;
+    int m_osResult = 300;
+    std::wstring m_reportedFileName;
+    std::wstring m_finishMessage;
+    std::wstring m_multipartFileName;
+    ExtractLogRecord m_logRequest;
+};

@@ -1,0 +1,38 @@
+#pragma once
+// CExtractor: reads the payload appended behind the executable's image.
+// Entry: 76-byte marker (UTF-16LE GUID text), name length (u32, bytes), name (UTF-16LE),
+// data size (u32), entry type (u16: 200 settings file, 100 package data), data.
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+constexpr uint16_t kPayloadSettingsEntry = 200;
+constexpr uint16_t kPayloadPackageEntry = 100;
+constexpr size_t kPayloadMarkerBytes = 76;
+constexpr uint32_t kPayloadMaxNameBytes = 1022;
+constexpr wchar_t kPayloadMarkerText[] = L"{20726377-9F91-41b8-B514-20AE00AA235D}";
+constexpr UINT kMsgPayloadProgress = 1066;  // wParam 1: one progress step
+constexpr UINT kMsgPayloadLog = 1067;       // wParam: ExtractLogRecord*
+
+// True when the 76 bytes are the payload marker.
+bool IsPayloadMarker(const uint8_t* bytes, size_t size);
+// Why an entry name is refused, or empty when it is acceptable (length and content rules).
+std::wstring CheckPayloadEntryName(uint32_t nameBytes, const std::wstring& name);
+
+class CExtractor {
+public:
+    CExtractor() = default;
+    CExtractor(HWND window, int32_t totalSize) : m_window(window), m_totalSize(totalSize) {}
+
+    // 0 on success, -1 on failure. `destination` ends with "\".
+    int ExtractFile(const std::wstring& executable, const std::wstring& destination, int mode, uint32_t offset,
+                    uint32_t chunkSize);
+
+private:
+    void LogLine(int mode, int kind, const std::wstring& text);
+
+    HWND m_window = nullptr;
+    int32_t m_totalSize = 0;
+};

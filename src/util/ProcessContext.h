@@ -1,0 +1,60 @@
+#pragma once
+// The objects that exist once per run, each with one accessor. Tests call ResetProcessContext()
+// to give every test a fresh set.
+#include <atomic>
+#include <list>
+#include <string>
+
+class CBuildLogFile;
+class LogCounters;
+class CUtil;
+class COrloInitalizer;
+class CExtractorValidator;
+class COSValidator;
+
+// Answers of the overwrite prompt.
+constexpr int kOverwriteYes = 1000;
+constexpr int kOverwriteYesToAll = 1001;
+constexpr int kOverwriteNo = 1002;
+constexpr int kOverwriteNoToAll = 1003;
+constexpr int kOverwriteCancel = 1004;
+
+// Flags of the run. The continue flag is 1 while work may go on and 0 after a confirmed cancel;
+// workers read it, so it is atomic.
+struct RunFlags {
+    std::atomic<int> Continue{1};
+    std::atomic<int> UserCancelled{0};
+    std::atomic<int> DeleteOnExit{0};
+    std::atomic<int> SelfDeleteOnExit{0};
+    std::atomic<int> LaunchReturned{0};
+    std::atomic<int> OverwriteAnswer{0};
+    std::atomic<int> PayloadCancel{0};  // set by the window to stop a payload copy (cleared by the reader)
+    std::wstring CurrentFileName;       // file the overwrite prompt asks about
+};
+
+// What an extraction touched, newest first (insert at the head). Filled by the cabinet engine,
+// read by the cleanup.
+struct PathLists {
+    std::list<std::wstring> ExtractedFiles;
+    std::list<std::wstring> PackageFiles;
+    std::list<std::wstring> FolderChain;
+    std::list<std::wstring> CreatedFolders;
+    void Clear()
+    {
+        ExtractedFiles.clear();
+        PackageFiles.clear();
+        FolderChain.clear();
+        CreatedFolders.clear();
+    }
+};
+
+CBuildLogFile& Log();
+LogCounters& Counters();
+CUtil& Util();
+COrloInitalizer& Settings();
+CExtractorValidator& Validator();
+COSValidator& OsValidator();
+RunFlags& Flags();
+PathLists& Paths();
+
+void ResetProcessContext();

@@ -1,0 +1,152 @@
+// CUtil: file and path helpers.
+#include <windows.h>
+
+#include "util/StringUtil.h"
+#include "util/Util.h"
+#include "util/WideFormat.h"
+
+bool CUtil::FileExists(const std::wstring& path)
+{
+    if (path.size() >= 256) {
+        return false;
+    }
+    WIN32_FIND_DATAW data;
+    HANDLE found = ::FindFirstFileW(path.c_str(), &data);
+    if (found == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    ::FindClose(found);
+    return true;
+}
+
+bool CUtil::IsDotEntry(const std::wstring& name) { return name == L"." || name == L".."; }
+
+std::wstring CUtil::EnsureTrailingBackslash(const std::wstring& path)
+{
+    if (path.empty() || path.back() == L'\\') {
+        return path;
+    }
+    return path + L"\\";
+}
+
+std::wstring CUtil::SplitPath(const std::wstring& path, int which)
+{
+    const size_t slash = path.rfind(L'\\');
+    const bool hasFolder = slash != std::wstring::npos && slash > 0;
+    if (which == 1) {
+        return hasFolder ? path.substr(slash + 1) : path;
+    }
+    return hasFolder ? path.substr(0, slash + 1) : std::wstring();
+}
+
+std::wstring CUtil::GetExtension(const std::wstring& path)
+{
+    const size_t dot = path.rfind(L'.');
+    if (path.size() <= 4 || dot == std::wstring::npos) {
+        return {};
+    }
+    return path.substr(dot + 1);
+}
+
+std::wstring CUtil::RemoveExtension(const std::wstring& path)
+{
+    const size_t dot = path.rfind(L'.');
+    if (path.size() <= 4 || dot == std::wstring::npos) {
+        return {};
+    }
+    return path.substr(0, dot);
+}
+
+std::wstring CUtil::GetPathRoot(const std::wstring& path)
+{
+    if (path.size() > 2 && path[0] == L'\\' && path[1] == L'\\') {
+        const size_t next = path.find(L'\\', 2);
+        return next == std::wstring::npos ? path : path.substr(0, next + 1);
+    }
+    return path.substr(0, 2);
+}
+
+std::wstring CUtil::AddUserNameToFileName(const std::wstring& path) const
+{
+    const std::wstring folder = SplitPath(path, 0);
+    std::wstring file = SplitPath(path, 1);
+    const size_t dot = file.rfind(L'.');
+    const std::wstring extension = dot == std::wstring::npos ? std::wstring() : file.substr(dot);
+    const std::wstring stem = dot == std::wstring::npos ? file : file.substr(0, dot);
+    std::wstring folderPart = folder;
+    if (!folderPart.empty() && folderPart.back() == L'\\') {
+        folderPart.pop_back();
+    }
+    return FormatW(L"%ls\\%ls", folderPart.c_str(),
+                   (stem + FormatW(L"_%ls%ls", GetCurrentUserName().c_str(), extension.c_str())).c_str());
+}
+
+std::wstring CUtil::GetModulePath()
+{
+    wchar_t buffer[1024] = {};
+    const DWORD length = ::GetModuleFileNameW(nullptr, buffer, 1024);
+    return std::wstring(buffer, length);
+}
+
+std::wstring CUtil::GetModuleFolder()
+{
+    const std::wstring path = GetModulePath();
+    const size_t slash = path.rfind(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+std::wstring CUtil::GetModuleName()
+{
+    const std::wstring path = GetModulePath();
+    const size_t slash = path.rfind(L'\\');
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+std::wstring CUtil::ExpandPercentPath(const std::wstring& text)
+{
+    if (text.empty() || text[0] != L'%') {
+        return text;
+    }
+    std::list<std::wstring> pieces;
+    // Split keeps pieces last first; walk from the tail for the order of the text.
+    Split(text, L"%", pieces);
+    if (pieces.empty()) {
+        return {};
+    }
+    auto piece = pieces.rbegin();
+    wchar_t value[32767] = {};
+    const DWORD length = ::GetEnvironmentVariableW(piece->c_str(), value, 32767);
+    if (length == 0 || length >= 32767) {
+        return {};
+    }
+    std::wstring result(value, length);
+    ++piece;
+    if (piece != pieces.rend()) {
+        result += *piece;
+    }
+    return result;
+}
+
+std::wstring CUtil::FormatNumberedName(const std::wstring& pattern, int number)
+{
+    const size_t dot = pattern.rfind(L'.');
+    if (dot == std::wstring::npos) {
+        return FormatW(pattern.c_str(), number);
+    }
+    return pattern.substr(0, dot) + FormatW(pattern.substr(dot).c_str(), number);
+}
+
+int CUtil::IsPathShorterThan(const std::wstring& path, const std::wstring& limitText)
+{
+    return static_cast<int64_t>(path.size()) < ToInt64(limitText) ? 1 : -1;
+}
+
+std::wstring CUtil::GetCurrentUserName()
+{
+    wchar_t buffer[257] = {};
+    DWORD size = 257;
+    if (!::GetUserNameW(buffer, &size)) {
+        return {};
+    }
+    return std::wstring(buffer);
+}

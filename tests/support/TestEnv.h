@@ -1,0 +1,37 @@
+#pragma once
+// Helpers shared by the tests: scratch folders on the test drive D:, files, registry test keys.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace testenv {
+
+// A fresh empty folder under D:\tarvex-tests\ (removed with its content on destruction).
+class ScratchDir {
+public:
+    explicit ScratchDir(const std::wstring& hint = L"t");
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    const std::wstring& Path() const { return m_path; }  // ends with "\"
+    std::wstring operator/(const std::wstring& name) const { return m_path + name; }
+
+private:
+    std::wstring m_path;
+};
+
+void WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& bytes);
+void WriteFileText(const std::wstring& path, const std::string& utf8);
+// Writes an INI file as UTF-16LE with a byte-order mark.
+void WriteUtf16File(const std::wstring& path, const std::wstring& text);
+std::vector<uint8_t> ReadFileBytes(const std::wstring& path);
+std::string ReadFileText(const std::wstring& path);
+bool PathExists(const std::wstring& path);
+// Lines of a text file (CR LF or LF), without their line ends.
+std::vector<std::string> ReadLines(const std::wstring& path);
+
+// Folder of the test's own executable (the build's bin folder on X:), with a trailing "\".
+std::wstring BinDir();
+
+}  // namespace testenv
