@@ -1,0 +1,138 @@
+// verify finds each kind of damage to a part and names the part.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "OrloPack.h"
+#include "PackTestUtil.h"
+#include "TestEnv.h"
+#include "util/StringUtil.h"
+
+using namespace orlopack;
+using packtest::TreeFile;
+
+namespace {
+
+constexpr uint64_t kPart = 64 * 1024;
+
+BuildReport BuildFourParts(const testenv::ScratchDir& dir, const std::wstring& out, uint16_t setId)
+{
+    packtest::MakeTree(dir / L"src\\", {TreeFile{L"payload.bin", 3 * kPart + 5000, 21}, TreeFile{L"a.txt", 100, 0}});
+    BuildOptions options = packtest::Options(dir / L"src", dir / out, L"Demo");
+    options.partSize = kPart;
+    options.setId = setId;
+    BuildReport report;
+    EXPECT_EQ(BuildPackage(options, report), kOk) << WideToUtf8(report.error);
+    EXPECT_EQ(report.partPaths.size(), 4u);
+    return report;
+}
+
+std::vector<std::wstring> Problems(const std::vector<OutputLine>& lines)
+{
+    std::vector<std::wstring> problems;
+    for (const OutputLine& line : lines) {
+        if (line.severity == 0) {
+            problems.push_back(line.text);
+        }
+    }
+    return problems;
+}
+
+std::string Joined(const std::vector<std::wstring>& lines)
+{
+    std::string text;
+    for (const std::wstring& line : lines) {
+        text += WideToUtf8(line) + "\n";
+    }
+    return text;
+}
+
+struct Damage {
+    const char* name;
+    std::function<void(const testenv::ScratchDir&, const std::wstring& out)> apply;
+    const wchar_t* part;       // the part a problem line must begin with
+    const wchar_t* wording;    // and a word of its reason
+};
+
+void FlipByte(const std::wstring& path, size_t offset)
+{
+    std::vector<uint8_t> bytes = testenv::ReadFileBytes(path);
+    bytes[offset] ^= 0x01;
+    testenv::WriteFileBytes(path, bytes);
+}
+
+}  // namespace
+
+TEST(Verify, SoundPackagePasses)
+{
+    testenv::ScratchDir dir(L"verify-ok");
+    const BuildReport report = BuildFourParts(dir, L"out", 100);
+    std::vector<OutputLine> lines;
+    EXPECT_EQ(VerifyPackage(report.packagePath, lines), kOk);
+    EXPECT_TRUE(Problems(lines).empty()) << Joined(Problems(lines));
+    int partLines = 0;
+    for (const OutputLine& line : lines) {
+        partLines += line.severity == 2 && line.text.find(L"MD5 matches") != std::wstring::npos ? 1 : 0;
+    }
+    EXPECT_EQ(partLines, 4);
+}
+
+TEST(Verify, FindsEachDamageAndNamesThePart)
+{
+    const std::vector<Damage> damages = {
+        {"flipped byte in the data", [](auto& d, auto& o) { FlipByte(d / (o + L"\\Demo.002"), 20000); }, L"Demo.002",
+         L"MD5"},
+        {"flipped byte in the set id", [](auto& d, auto& o) { FlipByte(d / (o + L"\\Demo.003"), 32); }, L"Demo.003",
+         L"set"},
+        {"missing part", [](auto& d, auto& o) { ::DeleteFileW((d / (o + L"\\Demo.003")).c_str()); }, L"Demo.003",
+         L"missing"},
+        {"part from another set",
+         [](auto& d, auto& o) {
+             ::CopyFileW((d / L"other\\Demo.002").c_str(), (d / (o + L"\\Demo.002")).c_str(), FALSE);
+         },
+         L"Demo.002", L"another package"},
+        {"part renamed to another number",
+         [](auto& d, auto& o) {
+             ::DeleteFileW((d / (o + L"\\Demo.002")).c_str());
+             ::MoveFileW((d / (o + L"\\Demo.003")).c_str(), (d / (o + L"\\Demo.002")).c_str());
+         },
+         L"Demo.002", L"renamed"},
+        {"truncated part",
+         [](auto& d, auto& o) {
+             std::vector<uint8_t> bytes = testenv::ReadFileBytes(d / (o + L"\\Demo.004"));
+             bytes.resize(bytes.size() - 100);
+             testenv::WriteFileBytes(d / (o + L"\\Demo.004"), bytes);
+         },
+         L"Demo.004", L"truncated"},
+    };
+    testenv::ScratchDir dir(L"verify-damage");
+    BuildFourParts(dir, L"other", 200);  // the other set, same names, another id
+    for (size_t i = 0; i < damages.size(); ++i) {
+        SCOPED_TRACE(damages[i].name);
+        const std::wstring out = L"out" + std::to_wstring(i);
+        const BuildReport report = BuildFourParts(dir, out, 100);
+        damages[i].apply(dir, out);
+        std::vector<OutputLine> lines;
+        EXPECT_EQ(VerifyPackage(report.packagePath, lines), kFailed);
+        const std::vector<std::wstring> problems = Problems(lines);
+        bool named = false;
+        for (const std::wstring& problem : problems) {
+            named = named || (StartsWithNoCase(problem, std::wstring(damages[i].part) + L":") &&
+                              problem.find(damages[i].wording) != std::wstring::npos);
+        }
+        EXPECT_TRUE(named) << Joined(problems);
+    }
+}
+
+TEST(Verify, NotAPackage)
+{
+    testenv::ScratchDir dir(L"verify-none");
+    std::vector<OutputLine> lines;
+    EXPECT_EQ(VerifyPackage(testenv::BinDir() + L"OrloPack.exe", lines), kFailed);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_NE(lines.front().text.find(L"payload offset"), std::wstring::npos) << WideToUtf8(lines.front().text);
+    lines.clear();
+    EXPECT_EQ(VerifyPackage(dir / L"nothing.exe", lines), kFailed);
+    lines.clear();
+    EXPECT_EQ(ListPackage(dir / L"nothing.exe", lines), kFailed);
+}
