@@ -264,8 +264,8 @@ void IniDocument::Set(const std::wstring& section, const std::wstring& key, cons
 {
     Section* target = FindSection(section);
     if (target == nullptr) {
-        if (!m_sections.empty() && !m_sections.back().lines.empty() &&
-            !TrimW(m_sections.back().lines.back().raw).empty()) {
+        if (!m_sections.empty() &&
+            (m_sections.back().lines.empty() || !TrimW(m_sections.back().lines.back().raw).empty())) {
             m_sections.back().lines.push_back(Line{});
         }
         Section made;
