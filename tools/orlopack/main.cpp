@@ -58,9 +58,10 @@ int RunBuild(const ParsedArguments& args)
         }
         Out(FormatW(L"%u files, %ls packed into %ls (%ls), set id %u", report.fileCount,
                     FormatBytes(report.sourceBytes).c_str(), FormatBytes(report.cabinetBytes).c_str(),
-                    report.partPaths.empty() ? L"single file" : FormatW(L"%u parts",
-                                                                        static_cast<unsigned>(report.partPaths.size()))
-                                                                   .c_str(),
+                    report.partPaths.empty()        ? L"single file"
+                    : report.partPaths.size() == 1 ? L"1 part"
+                                                   : FormatW(L"%u parts", static_cast<unsigned>(report.partPaths.size()))
+                                                         .c_str(),
                     report.setId));
     }
     return kExitOk;
