@@ -31,8 +31,14 @@ void Write(DWORD which, const std::wstring& text)
     ::WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
-void Out(const std::wstring& line) { Write(STD_OUTPUT_HANDLE, line + L"\n"); }
-void Err(const std::wstring& line) { Write(STD_ERROR_HANDLE, line + L"\n"); }
+void Out(const std::wstring& line)
+{
+    Write(STD_OUTPUT_HANDLE, line + L"\n");
+}
+void Err(const std::wstring& line)
+{
+    Write(STD_ERROR_HANDLE, line + L"\n");
+}
 
 int RunBuild(const ParsedArguments& args)
 {
@@ -58,10 +64,10 @@ int RunBuild(const ParsedArguments& args)
         }
         Out(FormatW(L"%u files, %ls packed into %ls (%ls), set id %u", report.fileCount,
                     FormatBytes(report.sourceBytes).c_str(), FormatBytes(report.cabinetBytes).c_str(),
-                    report.partPaths.empty()        ? L"single file"
-                    : report.partPaths.size() == 1 ? L"1 part"
-                                                   : FormatW(L"%u parts", static_cast<unsigned>(report.partPaths.size()))
-                                                         .c_str(),
+                    report.partPaths.empty() ? L"single file"
+                    : report.partPaths.size() == 1
+                        ? L"1 part"
+                        : FormatW(L"%u parts", static_cast<unsigned>(report.partPaths.size())).c_str(),
                     report.setId));
     }
     return kExitOk;
@@ -86,7 +92,7 @@ int RunInspect(const ParsedArguments& args)
     return result == kOk ? kExitOk : kExitFailed;
 }
 
-}  // namespace
+} // namespace
 
 int wmain(int argc, wchar_t** argv)
 {

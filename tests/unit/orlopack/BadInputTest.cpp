@@ -22,10 +22,10 @@ struct BadCase {
     // Spoils the options (or the files they point to); may return a handle that must stay open
     // while the build runs.
     std::function<UniqueFileHandle(const testenv::ScratchDir&, BuildOptions&)> spoil;
-    const wchar_t* expected;  // part of the error text
+    const wchar_t* expected; // part of the error text
 };
 
-}  // namespace
+} // namespace
 
 TEST(BadInput, ClearErrorAndEarlierPackageUntouched)
 {

@@ -37,7 +37,7 @@ bool IsPlainAsciiForTest(const std::wstring& text)
 std::vector<TreeFile> MixedTree()
 {
     std::vector<TreeFile> files;
-    TreeFile big{L"data\\huge.bin", 3 * kPart + 12345, 7};  // incompressible: spans at least three parts
+    TreeFile big{L"data\\huge.bin", 3 * kPart + 12345, 7}; // incompressible: spans at least three parts
     files.push_back(big);
     files.push_back(TreeFile{L"setup.exe", 40000, 11});
     files.push_back(TreeFile{L"readme.txt", 5000, 0});
@@ -62,7 +62,10 @@ std::vector<TreeFile> MixedTree()
     return files;
 }
 
-std::wstring Stored(const std::wstring& relative) { return L"\\" + relative; }
+std::wstring Stored(const std::wstring& relative)
+{
+    return L"\\" + relative;
+}
 
 struct Built {
     BuildReport report;
@@ -89,7 +92,7 @@ void ExpectFdiRoundTrip(const std::vector<TreeFile>& files, const std::wstring& 
     }
 }
 
-}  // namespace
+} // namespace
 
 class MultiPartRoundTrip : public ::testing::TestWithParam<Compression> {};
 
@@ -160,8 +163,8 @@ TEST_P(MultiPartRoundTrip, EveryFileOnceWithBytesTimesAndAttributes)
         order.push_back(item.name);
         EXPECT_EQ(item.type, 200);
     }
-    EXPECT_EQ(order, (std::vector<std::wstring>{L"Properties_Orlo.ini", L"Defaultx.ulf", L"default1031.ulf",
-                                                L"top.png"}));
+    EXPECT_EQ(order,
+              (std::vector<std::wstring>{L"Properties_Orlo.ini", L"Defaultx.ulf", L"default1031.ulf", L"top.png"}));
     std::vector<uint8_t> data;
     ASSERT_TRUE(ReadPayloadData(report.packagePath, contents.items[0], data, error));
     ASSERT_GE(data.size(), 2u);
@@ -186,8 +189,7 @@ TEST_P(MultiPartRoundTrip, EveryFileOnceWithBytesTimesAndAttributes)
         EXPECT_FALSE(ReadProfileString(ini, L"PartFileIno", key).empty()) << WideToUtf8(key);
         EXPECT_EQ(ReadProfileString(ini, L"HashCode", key), report.partHashes[i]);
     }
-    EXPECT_TRUE(ReadProfileString(ini, L"PartFileIno",
-                                  FormatW(L"%03d", static_cast<int>(report.partPaths.size() + 1)))
+    EXPECT_TRUE(ReadProfileString(ini, L"PartFileIno", FormatW(L"%03d", static_cast<int>(report.partPaths.size() + 1)))
                     .empty());
 
     ExpectFdiRoundTrip(files, dir / L"src\\", dir / L"out\\", names, dir / L"x\\");
@@ -217,14 +219,23 @@ TEST(SingleFileRoundTrip, CabinetIsTheLastPayloadEntryAndExtracts)
     EXPECT_EQ(contents.items.back().type, 100);
     EXPECT_EQ(contents.properties.Get(L"Package", L"MultiPartDownload"), L"0");
     EXPECT_EQ(contents.properties.Get(L"Size", L"CabSize"), FormatW(L"%u", contents.items.back().size));
-    EXPECT_FALSE(contents.properties.HasSection(L"HashCode") &&
-                 !contents.properties.Keys(L"HashCode").empty());
+    EXPECT_FALSE(contents.properties.HasSection(L"HashCode") && !contents.properties.Keys(L"HashCode").empty());
 
     std::vector<uint8_t> cabinet;
     ASSERT_TRUE(ReadPayloadData(report.packagePath, contents.items.back(), cabinet, error));
     ::CreateDirectoryW((dir / L"cab").c_str(), nullptr);
     testenv::WriteFileBytes(dir / L"cab\\WebCab1", cabinet);
     ExpectFdiRoundTrip(files, dir / L"src\\", dir / L"cab\\", {L"WebCab1"}, dir / L"x\\");
+
+    std::vector<OutputLine> lines;
+    EXPECT_EQ(VerifyPackage(report.packagePath, lines), kOk);
+    lines.clear();
+    ASSERT_EQ(ListPackage(report.packagePath, lines), kOk);
+    int fileLines = 0;
+    for (const OutputLine& line : lines) {
+        fileLines += line.text.find(L" utc ") != std::wstring::npos ? 1 : 0;
+    }
+    EXPECT_EQ(fileLines, 3);
 }
 
 TEST(RebuildOverEarlierPackage, ReplacesItAndRemovesItsExtraParts)

@@ -2,6 +2,7 @@
 #include "FdiTestExtractor.h"
 
 #include <windows.h>
+
 #include <fdi.h>
 
 #include <fcntl.h>
@@ -19,20 +20,26 @@ namespace {
 struct Context {
     Result* result = nullptr;
     std::wstring target;
-    std::map<INT_PTR, long> readPositions;  // cabinet handles and their position
+    std::map<INT_PTR, long> readPositions; // cabinet handles and their position
 };
 thread_local Context* t_context = nullptr;
 
-void* DIAMONDAPI Alloc(ULONG size) { return std::malloc(size); }
-void DIAMONDAPI Free(void* p) { std::free(p); }
+void* DIAMONDAPI Alloc(ULONG size)
+{
+    return std::malloc(size);
+}
+void DIAMONDAPI Free(void* p)
+{
+    std::free(p);
+}
 
 INT_PTR DIAMONDAPI Open(char* name, int flags, int /*mode*/)
 {
     const std::wstring path = Utf8ToWide(name);
     const bool write = (flags & 3) != _O_RDONLY;
-    HANDLE h = ::CreateFileW(path.c_str(), write ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ,
-                             nullptr, (flags & _O_CREAT) ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                             nullptr);
+    HANDLE h =
+        ::CreateFileW(path.c_str(), write ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ, nullptr,
+                      (flags & _O_CREAT) ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         return -1;
     }
@@ -85,7 +92,9 @@ long DIAMONDAPI Seek(INT_PTR handle, long distance, int origin)
     move.QuadPart = distance;
     LARGE_INTEGER position{};
     if (!::SetFilePointerEx(reinterpret_cast<HANDLE>(handle), move, &position,
-                            origin == SEEK_CUR ? FILE_CURRENT : origin == SEEK_END ? FILE_END : FILE_BEGIN)) {
+                            origin == SEEK_CUR   ? FILE_CURRENT
+                            : origin == SEEK_END ? FILE_END
+                                                 : FILE_BEGIN)) {
         return -1;
     }
     auto it = t_context->readPositions.find(handle);
@@ -145,7 +154,7 @@ INT_PTR DIAMONDAPI Notify(FDINOTIFICATIONTYPE type, PFDINOTIFICATION n)
     }
 }
 
-}  // namespace
+} // namespace
 
 bool ExtractSet(const std::wstring& folder, const std::vector<std::wstring>& cabinets, const std::wstring& target,
                 Result& result)
@@ -176,4 +185,4 @@ bool ExtractSet(const std::wstring& folder, const std::vector<std::wstring>& cab
     return ok;
 }
 
-}  // namespace fditest
+} // namespace fditest

@@ -9,16 +9,16 @@
 namespace fditest {
 
 struct Extracted {
-    int copies = 0;          // copy-file notifications for this stored name
+    int copies = 0; // copy-file notifications for this stored name
     uint16_t attributes = 0;
     uint16_t date = 0;
     uint16_t time = 0;
 };
 
 struct Result {
-    std::map<std::wstring, Extracted> files;  // by stored name
+    std::map<std::wstring, Extracted> files; // by stored name
     std::vector<std::wstring> cabinetsOpened;
-    bool magicRefused = false;  // a cabinet did not begin with "ORLO"
+    bool magicRefused = false; // a cabinet did not begin with "ORLO"
     std::wstring error;
 };
 
@@ -27,4 +27,4 @@ struct Result {
 bool ExtractSet(const std::wstring& folder, const std::vector<std::wstring>& cabinets, const std::wstring& target,
                 Result& result);
 
-}  // namespace fditest
+} // namespace fditest

@@ -11,7 +11,10 @@
 using namespace orlopack;
 
 namespace {
-std::vector<uint8_t> Bytes(const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); }
+std::vector<uint8_t> Bytes(const std::string& text)
+{
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
 std::vector<uint8_t> Utf16(const std::wstring& text, bool bom, bool bigEndian)
 {
     std::vector<uint8_t> bytes;
@@ -26,7 +29,7 @@ std::vector<uint8_t> Utf16(const std::wstring& text, bool bom, bool bigEndian)
     }
     return bytes;
 }
-}  // namespace
+} // namespace
 
 TEST(IniDocument, DecodesTheTemplateEncodings)
 {
@@ -42,7 +45,10 @@ TEST(IniDocument, DecodesTheTemplateEncodings)
         {"UTF-16LE with BOM", Utf16(text, true, false), true},
         {"UTF-16BE with BOM", Utf16(text, true, true), true},
         {"UTF-16LE without BOM", Utf16(text, false, false), true},
-        {"ANSI (not UTF-8)", Bytes("[Package]\r\nName=Gr\xFC\xDF" "e\r\n"), false},
+        {"ANSI (not UTF-8)",
+         Bytes("[Package]\r\nName=Gr\xFC\xDF"
+               "e\r\n"),
+         false},
         {"BOM-marked UTF-8 that is not", Bytes("\xEF\xBB\xBF[P]\r\nN=\xC3\x28\r\n"), false},
         {"overlong UTF-8", Bytes("[P]\r\nN=\xC0\xAF\r\n"), false},
         {"binary", Bytes(std::string("MZ\x90\0\x03\0\0\0", 8)), false},

@@ -32,7 +32,7 @@ TEST(PackText, ParseSize)
         {L"64X", false, 0},
         {L"64 M B", false, 0},
         {L"99999999999999999999", false, 0},
-        {L"17179869184G", false, 0},  // 2^34 GiB overflows 64 bits
+        {L"17179869184G", false, 0}, // 2^34 GiB overflows 64 bits
     };
     for (const Row& row : rows) {
         uint64_t bytes = 12345;
@@ -66,10 +66,22 @@ TEST(PackText, CheckBaseName)
         bool ok;
     };
     const Row rows[] = {
-        {L"Demo", true},        {L"Demo 1.0", true},    {L"\u00dcbung", true},        {L"", false},
-        {L"a\\b", false},       {L"a/b", false},        {L"c:x", false},               {L"what?", false},
-        {L"trailing.", false},  {L"trailing ", false},  {L" leading", false},          {L"CON", false},
-        {L"lpt1", false},       {L"CONSOLE", true},     {std::wstring(250, L'n'), true}, {std::wstring(251, L'n'), false},
+        {L"Demo", true},
+        {L"Demo 1.0", true},
+        {L"\u00dcbung", true},
+        {L"", false},
+        {L"a\\b", false},
+        {L"a/b", false},
+        {L"c:x", false},
+        {L"what?", false},
+        {L"trailing.", false},
+        {L"trailing ", false},
+        {L" leading", false},
+        {L"CON", false},
+        {L"lpt1", false},
+        {L"CONSOLE", true},
+        {std::wstring(250, L'n'), true},
+        {std::wstring(251, L'n'), false},
         {L"tab\there", false},
     };
     for (const Row& row : rows) {
@@ -153,10 +165,30 @@ TEST(OrloPackCommandLine, BuildOptionsReachTheLibrary)
 {
     ParsedArguments parsed;
     std::wstring error;
-    ASSERT_TRUE(ParseArguments({L"BUILD", L"--source=D:\\src", L"-t", L"t.ini", L"-l", L"default1031.ulf", L"--language",
-                                L"Defaultx.ulf", L"--top-image", L"top.png", L"--bottom-image=bottom.png", L"--stub",
-                                L"X:\\bin\\Tarvex.exe", L"-o", L"out", L"-n", L"Demo", L"-p", L"512K",
-                                L"--compression", L"NONE", L"--set-id", L"4711", L"-q"},
+    ASSERT_TRUE(ParseArguments({L"BUILD",
+                                L"--source=D:\\src",
+                                L"-t",
+                                L"t.ini",
+                                L"-l",
+                                L"default1031.ulf",
+                                L"--language",
+                                L"Defaultx.ulf",
+                                L"--top-image",
+                                L"top.png",
+                                L"--bottom-image=bottom.png",
+                                L"--stub",
+                                L"X:\\bin\\Tarvex.exe",
+                                L"-o",
+                                L"out",
+                                L"-n",
+                                L"Demo",
+                                L"-p",
+                                L"512K",
+                                L"--compression",
+                                L"NONE",
+                                L"--set-id",
+                                L"4711",
+                                L"-q"},
                                parsed, error))
         << WideToUtf8(error);
     EXPECT_EQ(parsed.command, Command::Build);

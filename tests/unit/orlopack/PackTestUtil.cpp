@@ -55,15 +55,14 @@ void MakeTree(const std::wstring& root, const std::vector<TreeFile>& files)
         WriteLongPathFile(path, Content(file));
         FILETIME stamp{};
         ASSERT_TRUE(::SystemTimeToFileTime(&file.time, &stamp));
-        UniqueFileHandle handle(::CreateFileW((L"\\\\?\\" + path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
-                                              OPEN_EXISTING, 0, nullptr));
+        UniqueFileHandle handle(
+            ::CreateFileW((L"\\\\?\\" + path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(handle.Valid());
         ASSERT_TRUE(::SetFileTime(handle.Get(), nullptr, nullptr, &stamp));
         handle.Reset();
         ASSERT_TRUE(::SetFileAttributesW((L"\\\\?\\" + path).c_str(), file.attributes));
         const DWORD rhs = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-        ASSERT_EQ(::GetFileAttributesW((L"\\\\?\\" + path).c_str()) & rhs, file.attributes & rhs)
-            << WideToUtf8(path);
+        ASSERT_EQ(::GetFileAttributesW((L"\\\\?\\" + path).c_str()) & rhs, file.attributes & rhs) << WideToUtf8(path);
     }
 }
 
@@ -89,12 +88,13 @@ std::vector<std::wstring> CompareTree(const std::vector<TreeFile>& files, const 
         // MS-DOS times count 2-second steps: the stored time is the source time rounded down.
         const uint64_t step = 20000000;
         if (have != want - (want % step)) {
-            differences.push_back(FormatW(L"time differs: %ls (%I64d s)", file.relative.c_str(),
-                                          static_cast<long long>((static_cast<int64_t>(have) - static_cast<int64_t>(want)) /
-                                                                 10000000)));
+            differences.push_back(
+                FormatW(L"time differs: %ls (%I64d s)", file.relative.c_str(),
+                        static_cast<long long>((static_cast<int64_t>(have) - static_cast<int64_t>(want)) / 10000000)));
         }
         // Compared with the source as the system reports it: Wine shows every plain file as archive.
-        const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+        const DWORD kept =
+            FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
         const DWORD sourceAttributes = ::GetFileAttributesW((L"\\\\?\\" + source + file.relative).c_str());
         if ((data.dwFileAttributes & kept) != (sourceAttributes & kept)) {
             differences.push_back(FormatW(L"attributes differ: %ls (%x, source %x)", file.relative.c_str(),
@@ -145,7 +145,7 @@ std::string Drain(HANDLE pipe)
     }
     return text;
 }
-}  // namespace
+} // namespace
 
 int RunOrloPack(const std::wstring& arguments, std::string& out, std::string& err)
 {
@@ -185,4 +185,4 @@ int RunOrloPack(const std::wstring& arguments, std::string& out, std::string& er
     return static_cast<int>(code);
 }
 
-}  // namespace packtest
+} // namespace packtest

@@ -12,11 +12,11 @@
 namespace packtest {
 
 struct TreeFile {
-    std::wstring relative;  // "sub\file.txt"
+    std::wstring relative; // "sub\file.txt"
     uint64_t size = 0;
-    uint32_t seed = 0;      // content: pseudo-random bytes from this seed (0: repeated text)
+    uint32_t seed = 0; // content: pseudo-random bytes from this seed (0: repeated text)
     DWORD attributes = FILE_ATTRIBUTE_ARCHIVE;
-    SYSTEMTIME time{2019, 7, 0, 14, 10, 21, 33, 0};  // UTC
+    SYSTEMTIME time{2019, 7, 0, 14, 10, 21, 33, 0}; // UTC
 };
 
 // Creates the files under `root` (ends with "\"), with contents, attributes and last-write times.
@@ -41,4 +41,4 @@ int RunOrloPack(const std::wstring& arguments, std::string& out, std::string& er
 // Writes bytes to a path that may be longer than MAX_PATH.
 void WriteLongPathFile(const std::wstring& path, const std::vector<uint8_t>& bytes);
 
-}  // namespace packtest
+} // namespace packtest

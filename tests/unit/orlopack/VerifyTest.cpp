@@ -50,8 +50,8 @@ std::string Joined(const std::vector<std::wstring>& lines)
 struct Damage {
     const char* name;
     std::function<void(const testenv::ScratchDir&, const std::wstring& out)> apply;
-    const wchar_t* part;       // the part a problem line must begin with
-    const wchar_t* wording;    // and a word of its reason
+    const wchar_t* part;    // the part a problem line must begin with
+    const wchar_t* wording; // and a word of its reason
 };
 
 void FlipByte(const std::wstring& path, size_t offset)
@@ -61,7 +61,7 @@ void FlipByte(const std::wstring& path, size_t offset)
     testenv::WriteFileBytes(path, bytes);
 }
 
-}  // namespace
+} // namespace
 
 TEST(Verify, SoundPackagePasses)
 {
@@ -106,7 +106,7 @@ TEST(Verify, FindsEachDamageAndNamesThePart)
          L"Demo.004", L"truncated"},
     };
     testenv::ScratchDir dir(L"verify-damage");
-    BuildFourParts(dir, L"other", 200);  // the other set, same names, another id
+    BuildFourParts(dir, L"other", 200); // the other set, same names, another id
     for (size_t i = 0; i < damages.size(); ++i) {
         SCOPED_TRACE(damages[i].name);
         const std::wstring out = L"out" + std::to_wstring(i);

@@ -71,7 +71,7 @@ private:
     size_t m_short = 0;
 };
 
-}  // namespace
+} // namespace
 
 std::wstring CabinetFileRecord::Name() const
 {
@@ -196,7 +196,8 @@ bool ReadCabinetHeaderAt(const std::wstring& path, uint64_t offset, uint64_t len
     }
     LARGE_INTEGER fileSize{};
     ::GetFileSizeEx(file.Get(), &fileSize);
-    fileSize.QuadPart = static_cast<uint64_t>(fileSize.QuadPart) > offset ? fileSize.QuadPart - static_cast<LONGLONG>(offset) : 0;
+    fileSize.QuadPart =
+        static_cast<uint64_t>(fileSize.QuadPart) > offset ? fileSize.QuadPart - static_cast<LONGLONG>(offset) : 0;
     if (static_cast<uint64_t>(fileSize.QuadPart) > length) {
         fileSize.QuadPart = static_cast<LONGLONG>(length);
     }
@@ -241,4 +242,4 @@ bool ReadCabinetHeaderAt(const std::wstring& path, uint64_t offset, uint64_t len
     }
 }
 
-}  // namespace orlopack
+} // namespace orlopack

@@ -18,7 +18,7 @@ constexpr uint16_t kFolderContinuedBoth = 0xFFFF;
 struct CabinetFolder {
     uint32_t dataOffset = 0;
     uint16_t dataBlocks = 0;
-    uint16_t compression = 0;  // 0 none, 1 MSZIP, ...
+    uint16_t compression = 0; // 0 none, 1 MSZIP, ...
 };
 
 struct CabinetFileRecord {
@@ -30,7 +30,7 @@ struct CabinetFileRecord {
     uint16_t attributes = 0;
     std::string nameBytes;
 
-    std::wstring Name() const;  // UTF-8 when the name bit is set, else byte by byte
+    std::wstring Name() const; // UTF-8 when the name bit is set, else byte by byte
     // True for the one record of a file that the set lists where the file begins.
     bool StartsHere() const { return folder != kFolderContinuedFromPrevious && folder != kFolderContinuedBoth; }
 };
@@ -43,7 +43,7 @@ struct CabinetInfo {
     uint8_t versionMajor = 0;
     uint16_t flags = 0;
     uint16_t setId = 0;
-    uint16_t index = 0;  // iCabinet
+    uint16_t index = 0; // iCabinet
     std::string previousCabinet;
     std::string nextCabinet;
     std::vector<CabinetFolder> folders;
@@ -62,4 +62,4 @@ bool ReadCabinetHeader(const std::wstring& path, CabinetInfo& info, std::wstring
 bool ReadCabinetHeaderAt(const std::wstring& path, uint64_t offset, uint64_t length, CabinetInfo& info,
                          std::wstring& error);
 
-}  // namespace orlopack
+} // namespace orlopack

@@ -3,6 +3,7 @@
 #include "CabinetWriter.h"
 
 #include <windows.h>
+
 #include <fci.h>
 
 #include <fcntl.h>
@@ -31,18 +32,24 @@ constexpr ULONG kFolderThreshold = 128u * 1024 * 1024;
 struct WriterContext {
     const std::vector<CabinetEntry>* entries = nullptr;
     const CabinetSetOptions* options = nullptr;
-    std::wstring folder;                         // ends with "\"
-    std::map<std::string, std::wstring> temps;   // token -> temp file path
+    std::wstring folder;                       // ends with "\"
+    std::map<std::string, std::wstring> temps; // token -> temp file path
     int tempCounter = 0;
-    int cabinetCount = 1;                        // cabinets named so far
-    std::vector<std::wstring> cabinetNames;      // in set order
+    int cabinetCount = 1;                   // cabinets named so far
+    std::vector<std::wstring> cabinetNames; // in set order
     uint64_t bytesDone = 0;
-    std::wstring error;                          // first precise failure seen by a callback
+    std::wstring error; // first precise failure seen by a callback
 };
 
-WriterContext* Ctx(void* pv) { return static_cast<WriterContext*>(pv); }
+WriterContext* Ctx(void* pv)
+{
+    return static_cast<WriterContext*>(pv);
+}
 
-std::wstring SystemText(DWORD code) { return TrimW(CUtil::FormatErrorText(code)); }
+std::wstring SystemText(DWORD code)
+{
+    return TrimW(CUtil::FormatErrorText(code));
+}
 
 std::wstring CabinetName(const WriterContext& ctx, int number)
 {
@@ -61,8 +68,14 @@ std::wstring MapPath(WriterContext& ctx, const char* name)
     return ctx.folder + Utf8ToWide(name);
 }
 
-void* DIAMONDAPI FciAlloc(ULONG size) { return std::malloc(size); }
-void DIAMONDAPI FciFree(void* memory) { std::free(memory); }
+void* DIAMONDAPI FciAlloc(ULONG size)
+{
+    return std::malloc(size);
+}
+void DIAMONDAPI FciFree(void* memory)
+{
+    std::free(memory);
+}
 
 INT_PTR DIAMONDAPI FciOpen(char* file, int flags, int /*mode*/, int* err, void* pv)
 {
@@ -265,7 +278,7 @@ LONG DIAMONDAPI FciStatus(UINT type, ULONG compressed, ULONG uncompressed, void*
             }
         }
     } else if (type == statusCabinet) {
-        return static_cast<LONG>(uncompressed);  // the size FCI wrote is the size we accept
+        return static_cast<LONG>(uncompressed); // the size FCI wrote is the size we accept
     }
     (void)compressed;
     return 0;
@@ -301,7 +314,7 @@ struct FciTraits {
     static void Close(Type h) noexcept { ::FCIDestroy(h); }
 };
 
-}  // namespace
+} // namespace
 
 bool PatchPartHeader(const std::wstring& path, uint16_t cabinetIndex, std::wstring& error)
 {
@@ -368,8 +381,8 @@ bool WriteCabinetSet(const std::vector<CabinetEntry>& entries, const CabinetSetO
         char source[32];
         std::snprintf(source, sizeof(source), "#%zu", i);
         std::string stored = entries[i].storedName;
-        if (!::FCIAddFile(fci.Get(), source, stored.data(), FALSE, FciGetNextCabinet, FciStatus,
-                          FciGetOpenInfo, compression)) {
+        if (!::FCIAddFile(fci.Get(), source, stored.data(), FALSE, FciGetNextCabinet, FciStatus, FciGetOpenInfo,
+                          compression)) {
             error = FormatW(L"cannot add %ls to the cabinet set: %ls", entries[i].sourcePath.c_str(),
                             (ctx.error.empty() ? FciErrorText(erf) : ctx.error).c_str());
             return false;
@@ -400,4 +413,4 @@ bool WriteCabinetSet(const std::vector<CabinetEntry>& entries, const CabinetSetO
     return true;
 }
 
-}  // namespace orlopack
+} // namespace orlopack

@@ -12,9 +12,8 @@ namespace orlopack {
 namespace {
 
 // Options that take a value; "--name value" and "--name=value" both work.
-const wchar_t* const kValueOptions[] = {L"source",   L"template",     L"language",    L"top-image",
-                                        L"bottom-image", L"stub",     L"output",      L"name",
-                                        L"part-size", L"compression", L"set-id"};
+const wchar_t* const kValueOptions[] = {L"source", L"template", L"language",  L"top-image",   L"bottom-image", L"stub",
+                                        L"output", L"name",     L"part-size", L"compression", L"set-id"};
 
 bool TakesValue(const std::wstring& name)
 {
@@ -39,8 +38,7 @@ std::wstring LongName(const std::wstring& name)
     return name;
 }
 
-bool ApplyBuildOption(const std::wstring& name, const std::wstring& value, ParsedArguments& parsed,
-                      std::wstring& error)
+bool ApplyBuildOption(const std::wstring& name, const std::wstring& value, ParsedArguments& parsed, std::wstring& error)
 {
     BuildOptions& b = parsed.build;
     if (name == L"source") {
@@ -85,7 +83,7 @@ bool ApplyBuildOption(const std::wstring& name, const std::wstring& value, Parse
     return true;
 }
 
-}  // namespace
+} // namespace
 
 bool ParseArguments(const std::vector<std::wstring>& args, ParsedArguments& parsed, std::wstring& error)
 {
@@ -189,8 +187,8 @@ bool ParseArguments(const std::vector<std::wstring>& args, ParsedArguments& pars
             return false;
         }
     } else if (parsed.package.empty()) {
-        error = FormatW(L"%ls needs the package executable, e.g. OrloPack %ls Demo.exe", command.c_str(),
-                        command.c_str());
+        error =
+            FormatW(L"%ls needs the package executable, e.g. OrloPack %ls Demo.exe", command.c_str(), command.c_str());
         return false;
     }
     return true;
@@ -226,4 +224,4 @@ std::wstring UsageText()
            L"2 wrong command line.\n";
 }
 
-}  // namespace orlopack
+} // namespace orlopack

@@ -90,7 +90,7 @@ bool IsCommentLine(const std::wstring& trimmed)
     return trimmed[0] == L';' || trimmed[0] == L'#' || trimmed.compare(0, 2, L"//") == 0;
 }
 
-}  // namespace
+} // namespace
 
 std::wstring ProfileValue(const std::wstring& rawValue)
 {
@@ -187,8 +187,8 @@ bool IniDocument::Parse(const std::wstring& text, bool strict, std::wstring& err
                 return false;
             }
             if (strict && m_sections.empty()) {
-                error = FormatW(L"line %d: key \"%ls\" stands before the first [section]", lineNumber,
-                                line.key.c_str());
+                error =
+                    FormatW(L"line %d: key \"%ls\" stands before the first [section]", lineNumber, line.key.c_str());
                 return false;
             }
         }
@@ -216,7 +216,10 @@ const IniDocument::Section* IniDocument::FindSection(const std::wstring& name) c
     return const_cast<IniDocument*>(this)->FindSection(name);
 }
 
-bool IniDocument::HasSection(const std::wstring& section) const { return FindSection(section) != nullptr; }
+bool IniDocument::HasSection(const std::wstring& section) const
+{
+    return FindSection(section) != nullptr;
+}
 
 bool IniDocument::Has(const std::wstring& section, const std::wstring& key) const
 {
@@ -344,4 +347,4 @@ std::wstring IniDocument::ToText() const
     return text;
 }
 
-}  // namespace orlopack
+} // namespace orlopack

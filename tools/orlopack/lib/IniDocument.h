@@ -42,23 +42,23 @@ public:
 private:
     struct Line {
         bool isKey = false;
-        std::wstring raw;    // the line as read or made
-        std::wstring key;    // trimmed key (key lines)
-        std::wstring value;  // value as the profile functions return it (key lines)
+        std::wstring raw;   // the line as read or made
+        std::wstring key;   // trimmed key (key lines)
+        std::wstring value; // value as the profile functions return it (key lines)
     };
     struct Section {
-        std::wstring header;  // "[Name]" line as written
+        std::wstring header; // "[Name]" line as written
         std::wstring name;
         std::vector<Line> lines;
     };
     Section* FindSection(const std::wstring& name);
     const Section* FindSection(const std::wstring& name) const;
 
-    std::vector<Line> m_preamble;  // comments and blanks before the first section
+    std::vector<Line> m_preamble; // comments and blanks before the first section
     std::vector<Section> m_sections;
 };
 
 // The value that the profile functions return for the text after "=".
 std::wstring ProfileValue(const std::wstring& rawValue);
 
-}  // namespace orlopack
+} // namespace orlopack

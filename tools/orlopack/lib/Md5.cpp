@@ -22,7 +22,7 @@ struct CryptHashTraits {
     static void Close(Type h) noexcept { ::CryptDestroyHash(h); }
 };
 constexpr DWORD kBlockSize = 1 << 20;
-}  // namespace
+} // namespace
 
 DWORD Md5OfFile(const std::wstring& path, std::wstring& hash, std::wstring& error)
 {
@@ -79,4 +79,4 @@ DWORD Md5OfFile(const std::wstring& path, std::wstring& hash, std::wstring& erro
     return 0;
 }
 
-}  // namespace orlopack
+} // namespace orlopack

@@ -26,37 +26,37 @@ namespace orlopack {
 enum class Compression { MsZip, None };
 
 struct BuildOptions {
-    std::wstring sourceFolder;              // every file below it goes into the cabinet set
-    std::wstring templatePath;              // properties template (INI, UTF-8 or UTF-16)...
-    std::wstring templateText;              // ...or its text, used when templatePath is empty
-    std::vector<std::wstring> languageFiles;  // "defaultNNNN.ulf" and "Defaultx.ulf"
-    std::wstring topImage;                  // optional header images; [Images] keys follow them
+    std::wstring sourceFolder;               // every file below it goes into the cabinet set
+    std::wstring templatePath;               // properties template (INI, UTF-8 or UTF-16)...
+    std::wstring templateText;               // ...or its text, used when templatePath is empty
+    std::vector<std::wstring> languageFiles; // "defaultNNNN.ulf" and "Defaultx.ulf"
+    std::wstring topImage;                   // optional header images; [Images] keys follow them
     std::wstring bottomImage;
-    std::wstring stubPath;                  // empty: Tarvex.exe beside the running module
-    std::wstring outputFolder;              // created when missing
-    std::wstring baseName;                  // empty: template [Package] PackageFileName, then Name
-    uint64_t partSize = 0;                  // 0: template [Package] PartSize, then 64 MiB
-    bool singleFile = false;                // one executable with the cabinet in its payload
+    std::wstring stubPath;     // empty: Tarvex.exe beside the running module
+    std::wstring outputFolder; // created when missing
+    std::wstring baseName;     // empty: template [Package] PackageFileName, then Name
+    uint64_t partSize = 0;     // 0: template [Package] PartSize, then 64 MiB
+    bool singleFile = false;   // one executable with the cabinet in its payload
     Compression compression = Compression::MsZip;
-    uint16_t setId = 0;                     // cabinet set id ([Orlo] GUID2); 0: random
+    uint16_t setId = 0; // cabinet set id ([Orlo] GUID2); 0: random
 };
 
 struct BuildReport {
-    std::wstring packagePath;               // the executable
-    std::vector<std::wstring> partPaths;    // Name.001, ... (empty for a single-file package)
-    std::vector<std::wstring> partHashes;   // MD5 per part, as written to [HashCode]
+    std::wstring packagePath;             // the executable
+    std::vector<std::wstring> partPaths;  // Name.001, ... (empty for a single-file package)
+    std::vector<std::wstring> partHashes; // MD5 per part, as written to [HashCode]
     uint16_t setId = 0;
     uint32_t fileCount = 0;
-    uint64_t sourceBytes = 0;               // [Size] PackageSize
-    uint64_t cabinetBytes = 0;              // [Size] CabSize: all cabinets together
-    std::vector<std::wstring> notices;      // things the user should know (template keys replaced, ...)
-    std::vector<std::wstring> warnings;     // things that may break the package on some machines
-    std::wstring error;                     // why the build failed (empty on success)
+    uint64_t sourceBytes = 0;           // [Size] PackageSize
+    uint64_t cabinetBytes = 0;          // [Size] CabSize: all cabinets together
+    std::vector<std::wstring> notices;  // things the user should know (template keys replaced, ...)
+    std::vector<std::wstring> warnings; // things that may break the package on some machines
+    std::wstring error;                 // why the build failed (empty on success)
 };
 
 // Result codes of BuildPackage, ListPackage and VerifyPackage.
 constexpr int kOk = 0;
-constexpr int kFailed = 1;        // bad input, I/O failure, or (verify) the package is not sound
+constexpr int kFailed = 1; // bad input, I/O failure, or (verify) the package is not sound
 
 // Builds a package. Returns kOk, or kFailed with report.error set; on failure nothing is left
 // under the final names (files of an earlier build stay as they were).
@@ -76,4 +76,4 @@ int ListPackage(const std::wstring& packagePath, std::vector<OutputLine>& lines)
 // header set id and cabinet index) plus chain and size checks. kOk only when no problem was found.
 int VerifyPackage(const std::wstring& packagePath, std::vector<OutputLine>& lines);
 
-}  // namespace orlopack
+} // namespace orlopack

@@ -2,6 +2,7 @@
 #include "OutputStaging.h"
 
 #include <windows.h>
+
 #include <shlobj.h>
 
 #include "SourceTree.h"
@@ -13,8 +14,11 @@
 namespace orlopack {
 
 namespace {
-std::wstring SystemText(DWORD code) { return TrimW(CUtil::FormatErrorText(code)); }
-}  // namespace
+std::wstring SystemText(DWORD code)
+{
+    return TrimW(CUtil::FormatErrorText(code));
+}
+} // namespace
 
 OutputStaging::~OutputStaging()
 {
@@ -54,7 +58,7 @@ bool OutputStaging::Commit(const std::vector<std::wstring>& names, std::wstring&
     // Files of an earlier build are parked in the staging folder first, so they can go back.
     const std::wstring parked = m_folder + L"previous\\";
     bool parkedMade = false;
-    std::vector<std::wstring> moved;   // names now in the output folder
+    std::vector<std::wstring> moved; // names now in the output folder
     std::vector<std::wstring> parkedNames;
     auto rollBack = [&]() {
         for (const std::wstring& name : moved) {
@@ -110,9 +114,8 @@ bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& bytes, std::w
     }
     bytes.resize(static_cast<size_t>(size.QuadPart));
     DWORD read = 0;
-    if (!bytes.empty() &&
-        (!::ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-         read != bytes.size())) {
+    if (!bytes.empty() && (!::ReadFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+                           read != bytes.size())) {
         const DWORD code = ::GetLastError();
         error = FormatW(L"cannot read %ls: %ls", path.c_str(), SystemText(code).c_str());
         return false;
@@ -125,9 +128,9 @@ bool WriteWholeFile(const std::wstring& path, const std::vector<uint8_t>& bytes,
     UniqueFileHandle file(::CreateFileW(ExtendedPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
-    if (!file || (!bytes.empty() && (!::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()),
-                                                  &written, nullptr) ||
-                                     written != bytes.size()))) {
+    if (!file || (!bytes.empty() &&
+                  (!::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+                   written != bytes.size()))) {
         const DWORD code = ::GetLastError();
         error = FormatW(L"cannot write %ls: %ls", path.c_str(), SystemText(code).c_str());
         return false;
@@ -135,4 +138,4 @@ bool WriteWholeFile(const std::wstring& path, const std::vector<uint8_t>& bytes,
     return true;
 }
 
-}  // namespace orlopack
+} // namespace orlopack

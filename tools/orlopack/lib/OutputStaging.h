@@ -10,14 +10,14 @@ namespace orlopack {
 class OutputStaging {
 public:
     OutputStaging() = default;
-    ~OutputStaging();  // removes the staging folder and whatever is still in it
+    ~OutputStaging(); // removes the staging folder and whatever is still in it
     OutputStaging(const OutputStaging&) = delete;
     OutputStaging& operator=(const OutputStaging&) = delete;
 
     // Creates the output folder (with parents) and a fresh staging folder in it.
     bool Create(const std::wstring& outputFolder, std::wstring& error);
-    const std::wstring& Folder() const { return m_folder; }        // ends with "\"
-    const std::wstring& Output() const { return m_output; }        // ends with "\"
+    const std::wstring& Folder() const { return m_folder; } // ends with "\"
+    const std::wstring& Output() const { return m_output; } // ends with "\"
 
     // Moves the staged files (names inside the staging folder) to the same names in the output
     // folder, replacing files there. On failure every file already replaced is put back.
@@ -31,4 +31,4 @@ private:
 bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& bytes, std::wstring& error);
 bool WriteWholeFile(const std::wstring& path, const std::vector<uint8_t>& bytes, std::wstring& error);
 
-}  // namespace orlopack
+} // namespace orlopack

@@ -37,8 +37,7 @@ bool ParseSize(const std::wstring& text, uint64_t& bytes, std::wstring& error)
     } else if (unit == L"G" || unit == L"GB" || unit == L"GIB") {
         shift = 30;
     } else {
-        error = FormatW(L"\"%ls\" is not a size: unknown unit \"%ls\" (use K, M or G)", text.c_str(),
-                        unit.c_str());
+        error = FormatW(L"\"%ls\" is not a size: unknown unit \"%ls\" (use K, M or G)", text.c_str(), unit.c_str());
         return false;
     }
     if (shift != 0 && value > (UINT64_MAX >> shift)) {
@@ -95,9 +94,9 @@ std::wstring CheckBaseName(const std::wstring& name)
         return FormatW(L"the base name is %u characters long; at most 250 are possible",
                        static_cast<unsigned>(name.size()));
     }
-    static const wchar_t* const reserved[] = {L"CON", L"PRN", L"AUX", L"NUL", L"COM1", L"COM2", L"COM3", L"COM4",
-                                              L"COM5", L"COM6", L"COM7", L"COM8", L"COM9", L"LPT1", L"LPT2",
-                                              L"LPT3", L"LPT4", L"LPT5", L"LPT6", L"LPT7", L"LPT8", L"LPT9"};
+    static const wchar_t* const reserved[] = {L"CON",  L"PRN",  L"AUX",  L"NUL",  L"COM1", L"COM2", L"COM3", L"COM4",
+                                              L"COM5", L"COM6", L"COM7", L"COM8", L"COM9", L"LPT1", L"LPT2", L"LPT3",
+                                              L"LPT4", L"LPT5", L"LPT6", L"LPT7", L"LPT8", L"LPT9"};
     for (const wchar_t* word : reserved) {
         if (EqualsNoCase(name, word)) {
             return FormatW(L"the base name \"%ls\" is a reserved device name", name.c_str());
@@ -182,4 +181,4 @@ bool IsMd5Text(const std::wstring& text)
     return true;
 }
 
-}  // namespace orlopack
+} // namespace orlopack

@@ -10,11 +10,11 @@ constexpr uint16_t kCabKeptAttributes = 0x27;
 constexpr uint16_t kCabNameIsUtf8 = 0x80;
 constexpr uint16_t kCabTimeIsUtc = 0x100;
 
-constexpr uint64_t kMinPartSize = 64 * 1024;     // room for headers and at least one data block
-constexpr uint64_t kMaxPartSize = 0x7FFFFFFF;    // largest cabinet the format can describe
+constexpr uint64_t kMinPartSize = 64 * 1024;  // room for headers and at least one data block
+constexpr uint64_t kMaxPartSize = 0x7FFFFFFF; // largest cabinet the format can describe
 constexpr uint64_t kDefaultPartSize = 64ull * 1024 * 1024;
-constexpr size_t kMaxStoredNameBytes = 255;      // a stored name and its terminator fit 256 bytes
-constexpr size_t kMaxTargetPath = 260;           // longest target path the front end writes
+constexpr size_t kMaxStoredNameBytes = 255; // a stored name and its terminator fit 256 bytes
+constexpr size_t kMaxTargetPath = 260;      // longest target path the front end writes
 
 // "65536", "512K", "64M", "64MB", "64MiB", "2G" (binary units, any letter case). False with `error`
 // set for anything else, for 0 and for values that do not fit 64 bits.
@@ -44,4 +44,4 @@ std::wstring PartStampText(int year, int month, int day, int hour, int minute, i
 // 32 lower-case hexadecimal digits.
 bool IsMd5Text(const std::wstring& text);
 
-}  // namespace orlopack
+} // namespace orlopack

@@ -1,5 +1,6 @@
 // BuildPackage: source tree -> cabinet set -> properties -> executable with payload.
 #include <windows.h>
+
 #include <wincrypt.h>
 
 #include <algorithm>
@@ -35,8 +36,8 @@ struct Settings {
     uint64_t partSize = 0;
     uint16_t setId = 0;
     std::wstring stub;
-    std::vector<PayloadEntry> languages;  // Defaultx.ulf first, then by LCID
-    std::wstring topImage;                // entry names
+    std::vector<PayloadEntry> languages; // Defaultx.ulf first, then by LCID
+    std::wstring topImage;               // entry names
     std::wstring bottomImage;
     std::vector<PayloadEntry> images;
 };
@@ -58,8 +59,8 @@ bool LoadTemplate(const BuildOptions& options, IniDocument& doc, BuildReport& re
             return Fail(report, L"the properties template: " + error);
         }
         if (!IniDocument::DecodeText(bytes, text, error)) {
-            return Fail(report, FormatW(L"the properties template %ls is not an INI file: %ls", name.c_str(),
-                                        error.c_str()));
+            return Fail(report,
+                        FormatW(L"the properties template %ls is not an INI file: %ls", name.c_str(), error.c_str()));
         }
     } else if (text.empty()) {
         return Fail(report, L"no properties template given");
@@ -163,7 +164,8 @@ bool ResolveSetId(const BuildOptions& options, Settings& settings, BuildReport& 
 
 bool ResolveStub(const BuildOptions& options, Settings& settings, BuildReport& report)
 {
-    settings.stub = options.stubPath.empty() ? CUtil::GetModuleFolder() + L"\\Tarvex.exe" : FullPathOf(options.stubPath);
+    settings.stub =
+        options.stubPath.empty() ? CUtil::GetModuleFolder() + L"\\Tarvex.exe" : FullPathOf(options.stubPath);
     const DWORD attributes = ::GetFileAttributesW(ExtendedPath(settings.stub).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return Fail(report, FormatW(L"the stub %ls was not found%ls", settings.stub.c_str(),
@@ -204,8 +206,8 @@ bool LoadLanguages(const BuildOptions& options, Settings& settings, BuildReport&
         }
         const bool utf16 = bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
         if (!utf16) {
-            report.notices.push_back(FormatW(L"the language file %ls is stored as UTF-16 with a byte-order mark",
-                                             name.c_str()));
+            report.notices.push_back(
+                FormatW(L"the language file %ls is stored as UTF-16 with a byte-order mark", name.c_str()));
         }
         if (lcid > 0) {
             const std::wstring id = doc.Get(L"FileInfo", L"ID");
@@ -294,15 +296,14 @@ void CheckAutoLaunch(const IniDocument& doc, const SourceScan& scan, BuildReport
                                        [&](const SourceFile& file) { return EqualsNoCase(file.storedName, wanted); });
         const bool digitsOnly = key.size() == 10 || std::all_of(key.begin() + 10, key.end(), iswdigit);
         if (!found && digitsOnly) {
-            report.warnings.push_back(FormatW(L"[Runtime] %ls=%ls names no file of the source folder", key.c_str(),
-                                              value.c_str()));
+            report.warnings.push_back(
+                FormatW(L"[Runtime] %ls=%ls names no file of the source folder", key.c_str(), value.c_str()));
         }
     }
 }
 
 // Paths longer than the front end writes, below the folder the package offers by default.
-void CheckPathLengths(const IniDocument& doc, const std::wstring& baseName, const SourceScan& scan,
-                      BuildReport& report)
+void CheckPathLengths(const IniDocument& doc, const std::wstring& baseName, const SourceScan& scan, BuildReport& report)
 {
     std::wstring target = CUtil::ExpandPercentPath(doc.Get(L"Runtime", L"ExtractPath"));
     if (target.empty()) {
@@ -348,7 +349,7 @@ std::vector<CabinetEntry> MakeCabinetEntries(const SourceScan& scan, BuildReport
         WORD date = 0;
         WORD time = 0;
         if (!::FileTimeToDosDateTime(&file.lastWrite, &date, &time)) {
-            date = (0 << 9) | (1 << 5) | 1;  // 1980-01-01, the earliest time a cabinet holds
+            date = (0 << 9) | (1 << 5) | 1; // 1980-01-01, the earliest time a cabinet holds
             time = 0;
             ++clamped;
         }
@@ -382,8 +383,8 @@ void RemoveStaleParts(const std::wstring& output, const std::wstring& baseName, 
         if (::DeleteFileW(ExtendedPath(path).c_str())) {
             report.notices.push_back(FormatW(L"removed %ls left from an earlier build", path.c_str()));
         } else {
-            report.warnings.push_back(FormatW(L"%ls is left from an earlier build and could not be removed",
-                                              path.c_str()));
+            report.warnings.push_back(
+                FormatW(L"%ls is left from an earlier build and could not be removed", path.c_str()));
         }
     }
 }
@@ -488,8 +489,8 @@ bool Build(const BuildOptions& options, BuildReport& report)
     const std::wstring exeName = settings.baseName + L".exe";
     const DWORD written = CPayloadWriter::WritePackage(settings.stub, staging.Folder() + exeName, payload, error);
     if (written != 0) {
-        return Fail(report, FormatW(L"cannot write the package %ls: %ls", (staging.Output() + exeName).c_str(),
-                                    error.c_str()));
+        return Fail(report,
+                    FormatW(L"cannot write the package %ls: %ls", (staging.Output() + exeName).c_str(), error.c_str()));
     }
 
     std::vector<std::wstring> names;
@@ -498,7 +499,7 @@ bool Build(const BuildOptions& options, BuildReport& report)
             names.push_back(CUtil::SplitPath(path, 1));
         }
     }
-    names.push_back(exeName);  // last: the package is whole once its executable appears
+    names.push_back(exeName); // last: the package is whole once its executable appears
     if (!staging.Commit(names, error)) {
         return Fail(report, error);
     }
@@ -519,7 +520,7 @@ bool Build(const BuildOptions& options, BuildReport& report)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 int BuildPackage(const BuildOptions& options, BuildReport& report)
 {
@@ -534,4 +535,4 @@ int BuildPackage(const BuildOptions& options, BuildReport& report)
     return kFailed;
 }
 
-}  // namespace orlopack
+} // namespace orlopack

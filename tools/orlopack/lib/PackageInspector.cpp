@@ -26,10 +26,10 @@ constexpr int kPassed = 2;
 struct PartSet {
     bool multiPart = false;
     uint16_t setId = 0;
-    std::wstring folder;    // ends with "\"
-    std::wstring baseName;  // the base the parts were found under
+    std::wstring folder;   // ends with "\"
+    std::wstring baseName; // the base the parts were found under
     bool fallbackName = false;
-    int listed = 0;         // parts with a [PartFileIno] key, counted like the front end (up to the first gap)
+    int listed = 0; // parts with a [PartFileIno] key, counted like the front end (up to the first gap)
 };
 
 class Lines {
@@ -114,9 +114,9 @@ std::wstring FileLine(const CabinetFileRecord& file)
 
 std::wstring HeaderText(const CabinetInfo& info)
 {
-    std::wstring text = FormatW(L"magic %hs, set id %u, index %u, %u folder(s), %u file record(s)",
-                                info.Magic().c_str(), info.setId, info.index, static_cast<unsigned>(info.folders.size()),
-                                static_cast<unsigned>(info.files.size()));
+    std::wstring text =
+        FormatW(L"magic %hs, set id %u, index %u, %u folder(s), %u file record(s)", info.Magic().c_str(), info.setId,
+                info.index, static_cast<unsigned>(info.folders.size()), static_cast<unsigned>(info.files.size()));
     if (!info.folders.empty()) {
         const uint16_t type = info.folders.front().compression & 0x0F;
         text += type == 0 ? L", stored" : type == 1 ? L", MSZIP" : FormatW(L", compression %u", type);
@@ -149,7 +149,7 @@ bool IsSafeStoredName(const std::wstring& name)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 int ListPackage(const std::wstring& packagePath, std::vector<OutputLine>& out)
 {
@@ -164,8 +164,8 @@ int ListPackage(const std::wstring& packagePath, std::vector<OutputLine>& out)
                                contents.fileSize, contents.payloadOffset));
     lines.Add(kPassed, FormatW(L"Payload entries (%u):", static_cast<unsigned>(contents.items.size())));
     for (const PayloadItem& item : contents.items) {
-        lines.Add(kPassed, FormatW(L"  %-28ls %-9ls %12u bytes", item.name.c_str(), TypeText(item.type).c_str(),
-                                   item.size));
+        lines.Add(kPassed,
+                  FormatW(L"  %-28ls %-9ls %12u bytes", item.name.c_str(), TypeText(item.type).c_str(), item.size));
     }
     if (!contents.damage.empty()) {
         lines.Add(kProblem, L"  " + contents.damage);
@@ -270,8 +270,8 @@ int VerifyPackage(const std::wstring& packagePath, std::vector<OutputLine>& out)
 
     const PartSet set = LocateParts(contents);
     if (set.setId == 0) {
-        lines.Add(kProblem, FormatW(L"%ls: [Orlo] GUID2 is missing or 0; the package cannot match its parts",
-                                    exeName.c_str()));
+        lines.Add(kProblem,
+                  FormatW(L"%ls: [Orlo] GUID2 is missing or 0; the package cannot match its parts", exeName.c_str()));
     }
     std::vector<CabinetInfo> cabinets;
     if (set.multiPart) {
@@ -320,8 +320,8 @@ int VerifyPackage(const std::wstring& packagePath, std::vector<OutputLine>& out)
                 continue;
             }
             if (info.Magic() != "ORLO") {
-                lines.Add(kProblem, FormatW(L"%ls: begins with \"%hs\", not \"ORLO\"", name.c_str(),
-                                            info.Magic().c_str()));
+                lines.Add(kProblem,
+                          FormatW(L"%ls: begins with \"%hs\", not \"ORLO\"", name.c_str(), info.Magic().c_str()));
             }
             if (info.setId != set.setId) {
                 lines.Add(kProblem, FormatW(L"%ls: belongs to cabinet set %u; the package is set %u (a part of "
@@ -433,11 +433,12 @@ int VerifyPackage(const std::wstring& packagePath, std::vector<OutputLine>& out)
         }
     }
     if (lines.Problems() == 0) {
-        lines.Add(kPassed, FormatW(L"%ls: the package is sound (%u files, %I64u bytes)", exeName.c_str(), count, total));
+        lines.Add(kPassed,
+                  FormatW(L"%ls: the package is sound (%u files, %I64u bytes)", exeName.c_str(), count, total));
         return kOk;
     }
     lines.Add(kProblem, FormatW(L"%ls: %d problem(s) found", exeName.c_str(), lines.Problems()));
     return kFailed;
 }
 
-}  // namespace orlopack
+} // namespace orlopack

@@ -33,7 +33,7 @@ void ReplaceList(IniDocument& doc, const std::wstring& section, const std::vecto
     }
 }
 
-}  // namespace
+} // namespace
 
 void ApplyBuilderKeys(IniDocument& doc, const BuilderKeys& keys, std::vector<std::wstring>& notices)
 {
@@ -53,4 +53,4 @@ void ApplyBuilderKeys(IniDocument& doc, const BuilderKeys& keys, std::vector<std
     }
 }
 
-}  // namespace orlopack
+} // namespace orlopack

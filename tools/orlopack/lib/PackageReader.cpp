@@ -17,7 +17,10 @@ namespace orlopack {
 
 namespace {
 
-std::wstring SystemText(DWORD code) { return TrimW(CUtil::FormatErrorText(code)); }
+std::wstring SystemText(DWORD code)
+{
+    return TrimW(CUtil::FormatErrorText(code));
+}
 
 bool ReadAt(HANDLE file, uint64_t offset, void* buffer, DWORD size, DWORD& read)
 {
@@ -44,14 +47,14 @@ uint32_t U32(const uint8_t* p)
            (static_cast<uint32_t>(p[3]) << 24);
 }
 
-}  // namespace
+} // namespace
 
 bool ReadPackage(const std::wstring& path, PackageContents& contents, std::wstring& error)
 {
     contents = PackageContents{};
     contents.path = path;
-    UniqueFileHandle file(::CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, 0, nullptr));
+    UniqueFileHandle file(
+        ::CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!file) {
         const DWORD code = ::GetLastError();
         error = FormatW(L"cannot open the package %ls: %ls", path.c_str(), SystemText(code).c_str());
@@ -83,7 +86,8 @@ bool ReadPackage(const std::wstring& path, PackageContents& contents, std::wstri
         }
         const uint32_t nameBytes = U32(head + kPayloadMarkerBytes);
         if (nameBytes == 0 || nameBytes % 2 != 0 || nameBytes > kPayloadMaxNameBytes) {
-            contents.damage = FormatW(L"the payload entry at offset %I64u has a bad name length (%u)", offset, nameBytes);
+            contents.damage =
+                FormatW(L"the payload entry at offset %I64u has a bad name length (%u)", offset, nameBytes);
             break;
         }
         std::vector<uint8_t> rest(nameBytes + 6);
@@ -123,15 +127,14 @@ bool ReadPackage(const std::wstring& path, PackageContents& contents, std::wstri
     return true;
 }
 
-bool ReadPayloadData(const std::wstring& path, const PayloadItem& item, std::vector<uint8_t>& data,
-                     std::wstring& error)
+bool ReadPayloadData(const std::wstring& path, const PayloadItem& item, std::vector<uint8_t>& data, std::wstring& error)
 {
-    UniqueFileHandle file(::CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, 0, nullptr));
+    UniqueFileHandle file(
+        ::CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     data.resize(item.size);
     DWORD read = 0;
-    if (!file || (item.size != 0 && (!ReadAt(file.Get(), item.dataOffset, data.data(), item.size, read) ||
-                                     read != item.size))) {
+    if (!file ||
+        (item.size != 0 && (!ReadAt(file.Get(), item.dataOffset, data.data(), item.size, read) || read != item.size))) {
         const DWORD code = ::GetLastError();
         error = FormatW(L"cannot read %ls from %ls: %ls", item.name.c_str(), path.c_str(), SystemText(code).c_str());
         return false;
@@ -139,4 +142,4 @@ bool ReadPayloadData(const std::wstring& path, const PayloadItem& item, std::vec
     return true;
 }
 
-}  // namespace orlopack
+} // namespace orlopack

@@ -12,15 +12,15 @@ struct PayloadItem {
     std::wstring name;
     uint16_t type = 0;
     uint32_t size = 0;
-    uint64_t dataOffset = 0;  // where the entry's data begins in the executable
+    uint64_t dataOffset = 0; // where the entry's data begins in the executable
 };
 
 struct PackageContents {
     std::wstring path;
-    uint32_t payloadOffset = 0;  // the stamp in the version resource
+    uint32_t payloadOffset = 0; // the stamp in the version resource
     uint64_t fileSize = 0;
     std::vector<PayloadItem> items;
-    std::wstring damage;         // why the walk stopped early (a cut or malformed entry); empty when clean
+    std::wstring damage; // why the walk stopped early (a cut or malformed entry); empty when clean
     bool hasProperties = false;
     IniDocument properties;
 };
@@ -34,4 +34,4 @@ bool ReadPackage(const std::wstring& path, PackageContents& contents, std::wstri
 bool ReadPayloadData(const std::wstring& path, const PayloadItem& item, std::vector<uint8_t>& data,
                      std::wstring& error);
 
-}  // namespace orlopack
+} // namespace orlopack

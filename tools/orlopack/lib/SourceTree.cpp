@@ -13,9 +13,12 @@ namespace orlopack {
 
 namespace {
 
-constexpr uint64_t kMaxFileBytes = 0xFFFFFFFFull;  // the cabinet's file size field is 32 bits
+constexpr uint64_t kMaxFileBytes = 0xFFFFFFFFull; // the cabinet's file size field is 32 bits
 
-std::wstring SystemText(DWORD code) { return TrimW(CUtil::FormatErrorText(code)); }
+std::wstring SystemText(DWORD code)
+{
+    return TrimW(CUtil::FormatErrorText(code));
+}
 
 bool Walk(const std::wstring& root, const std::wstring& relative, SourceScan& scan, std::wstring& error)
 {
@@ -70,8 +73,8 @@ bool Walk(const std::wstring& root, const std::wstring& relative, SourceScan& sc
             return false;
         }
         // Found out now, not half-way through compressing: a locked or unreadable file.
-        UniqueFileHandle probe(::CreateFileW(ExtendedPath(childPath).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                             nullptr, OPEN_EXISTING, 0, nullptr));
+        UniqueFileHandle probe(::CreateFileW(ExtendedPath(childPath).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                             OPEN_EXISTING, 0, nullptr));
         if (!probe) {
             const DWORD code = ::GetLastError();
             error = FormatW(L"cannot read %ls: %ls", childPath.c_str(), SystemText(code).c_str());
@@ -92,7 +95,7 @@ bool Walk(const std::wstring& root, const std::wstring& relative, SourceScan& sc
     return true;
 }
 
-}  // namespace
+} // namespace
 
 std::wstring ExtendedPath(const std::wstring& path)
 {
@@ -164,4 +167,4 @@ bool ScanSourceTree(const std::wstring& folder, SourceScan& scan, std::wstring& 
     return true;
 }
 
-}  // namespace orlopack
+} // namespace orlopack

@@ -9,15 +9,15 @@
 namespace orlopack {
 
 struct SourceFile {
-    std::wstring path;        // full path on disk
-    std::wstring storedName;  // "\folder\file.txt": the name inside the cabinet set
+    std::wstring path;       // full path on disk
+    std::wstring storedName; // "\folder\file.txt": the name inside the cabinet set
     uint64_t size = 0;
-    FILETIME lastWrite{};     // UTC
+    FILETIME lastWrite{}; // UTC
     DWORD attributes = 0;
 };
 
 struct SourceScan {
-    std::vector<SourceFile> files;  // sorted by stored name, ignoring case
+    std::vector<SourceFile> files; // sorted by stored name, ignoring case
     uint64_t totalBytes = 0;
     std::vector<std::wstring> notices;
     std::vector<std::wstring> warnings;
@@ -33,4 +33,4 @@ std::wstring ExtendedPath(const std::wstring& path);
 // Full path without a trailing backslash (except for a drive root).
 std::wstring FullPathOf(const std::wstring& path);
 
-}  // namespace orlopack
+} // namespace orlopack
