@@ -143,17 +143,6 @@ TEST_F(LogFileTest, UnwritableLogDropsLinesWithoutFailing)
     EXPECT_EQ(log.Delete(), -1);
 }
 
-TEST_F(LogFileTest, DeleteRemovesTheFile)
-{
-    CLogFile log;
-    log.Init(m_path, kLogLevelNormal);
-    log.WriteLine(kLogInfo, L"F", L"x");
-    ASSERT_TRUE(testenv::PathExists(m_path));
-    EXPECT_EQ(log.Delete(), 0);
-    EXPECT_FALSE(testenv::PathExists(m_path));
-    EXPECT_EQ(log.Delete(), -1);
-}
-
 // 8 threads, 500 lines each, long enough to tear if two writes overlapped.
 TEST_F(LogFileTest, ConcurrentWritersLoseAndMixNothing)
 {
