@@ -131,6 +131,10 @@ int CExtractor::ExtractFile(const std::wstring& executable, const std::wstring& 
         return -1;
     };
     auto failWithSystemError = [&](DWORD error) { return fail(SystemErrorText(error)); };
+    if (folder.empty()) {
+        // Without a folder the names would land in the current directory.
+        return fail(L"No destination folder for the attached files");
+    }
 
     UniqueFileHandle file(::CreateFileW(executable.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr));

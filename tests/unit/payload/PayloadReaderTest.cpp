@@ -194,7 +194,11 @@ TEST_F(PayloadReaderTest, OpenAndCreateFailuresAreLoggedOnce)
     EXPECT_EQ(CExtractor().ExtractFile(m_pkg, noFolder, kPayloadModeSettings, offset, kChunk), -1);
     EXPECT_TRUE(Logged(kError, L"Error creating file : " + noFolder + L"a.txt Error code : 3 "));
     EXPECT_EQ(LoggedErrors(), 2);
-    EXPECT_EQ(Counters().Snapshot()[0], 2);
+
+    EXPECT_EQ(CExtractor().ExtractFile(m_pkg, L"", kPayloadModeSettings, offset, kChunk), -1);
+    EXPECT_TRUE(Logged(kError, L"No destination folder for the attached files"));
+    EXPECT_FALSE(testenv::PathExists(testenv::BinDir() + L"a.txt"));
+    EXPECT_EQ(Counters().Snapshot()[0], 3);
 }
 
 namespace {
