@@ -78,11 +78,3 @@ TEST(Profile, LongValuesComeBackCutTo1023Characters)
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], L"Long=" + std::wstring(1500, L'v'));
 }
-
-TEST(Profile, SplitZeroList)
-{
-    const wchar_t buffer[] = L"a=1\0b=2\0\0";
-    EXPECT_EQ(SplitZeroList(buffer, 8), (std::vector<std::wstring>{L"a=1", L"b=2"}));
-    EXPECT_EQ(SplitZeroList(buffer, 6), (std::vector<std::wstring>{L"a=1", L"b="}));  // cut by the count
-    EXPECT_TRUE(SplitZeroList(buffer, 0).empty());
-}
