@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "PayloadTestUtil.h"
+#include "ProcessRunner.h"
 #include "settings/Payload.h"
 
 using namespace payloadtest;
@@ -14,26 +15,11 @@ constexpr char kBanner[] =
 // Runs the package with a destination and a log; returns its exit code.
 DWORD RunProbe(const std::wstring& package, const std::wstring& destination, const std::wstring& log)
 {
-    // A backslash before a closing quote escapes it: double the folder's trailing one.
-    std::wstring commandLine = L"\"" + package + L"\" \"" + destination + L"\\\" \"" + log + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(package.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &process)) {
-        ADD_FAILURE() << "CreateProcess failed: " << ::GetLastError();
-        return 0xDEAD;
-    }
-    UniqueKernelHandle processHandle(process.hProcess);
-    UniqueKernelHandle threadHandle(process.hThread);
-    if (::WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
-        ::TerminateProcess(process.hProcess, 0xDEAD);
-        ADD_FAILURE() << "probe did not end";
-        return 0xDEAD;
-    }
-    DWORD code = 0;
-    ::GetExitCodeProcess(process.hProcess, &code);
-    return code;
+    // The folder goes without its trailing backslash: before a closing quote it would escape it.
+    const auto result = testenv::RunProcess(package, {destination.substr(0, destination.size() - 1), log});
+    EXPECT_TRUE(result.started) << result.startError;
+    EXPECT_FALSE(result.timedOut);
+    return result.exitCode;
 }
 
 bool HasLine(const std::vector<std::string>& lines, const std::string& label, const std::string& function,
