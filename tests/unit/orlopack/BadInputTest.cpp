@@ -61,6 +61,15 @@ TEST(BadInput, ClearErrorAndEarlierPackageUntouched)
              return UniqueFileHandle();
          },
          L"smallest part size"},
+        {"file list larger than a part",
+         [](auto& d, BuildOptions&) {
+             const std::wstring name(180, L'n');
+             for (int i = 0; i < 1500; ++i) {
+                 testenv::WriteFileText(d / (L"src\\" + name + std::to_wstring(i)), "x");
+             }
+             return UniqueFileHandle();
+         },
+         L"larger part size"},
         {"part size beyond a cabinet",
          [](auto&, BuildOptions& o) {
              o.partSize = 3ull << 30;

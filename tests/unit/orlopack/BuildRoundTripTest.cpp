@@ -166,6 +166,9 @@ TEST_P(MultiPartRoundTrip, EveryFileOnceWithBytesTimesAndAttributes)
     EXPECT_EQ(order,
               (std::vector<std::wstring>{L"Properties_Orlo.ini", L"Defaultx.ulf", L"default1031.ulf", L"top.png"}));
     std::vector<uint8_t> data;
+    ASSERT_TRUE(ReadPayloadData(report.packagePath, contents.items[1], data, error));
+    ASSERT_GE(data.size(), 2u);
+    EXPECT_TRUE(data[0] == 0xFF && data[1] == 0xFE) << "the UTF-8 Defaultx.ulf is stored as UTF-16";
     ASSERT_TRUE(ReadPayloadData(report.packagePath, contents.items[0], data, error));
     ASSERT_GE(data.size(), 2u);
     EXPECT_EQ(data[0], 0xFF);
@@ -248,6 +251,9 @@ TEST(RebuildOverEarlierPackage, ReplacesItAndRemovesItsExtraParts)
     ASSERT_EQ(BuildPackage(options, first), kOk) << WideToUtf8(first.error);
     ASSERT_GE(first.partPaths.size(), 5u);
 
+    // A file that merely has a part's name is not ours to remove.
+    const std::wstring foreign = FormatW(L"Demo.%03d", static_cast<int>(first.partPaths.size() + 1));
+    testenv::WriteFileText(dir / (L"out\\" + foreign), "not a cabinet");
     packtest::MakeTree(dir / L"src\\", {TreeFile{L"big.bin", 100, 9}});
     options.setId = 815;
     BuildReport second;
@@ -257,9 +263,10 @@ TEST(RebuildOverEarlierPackage, ReplacesItAndRemovesItsExtraParts)
     EXPECT_FALSE(testenv::PathExists(dir / L"out\\Demo.005"));
     // Only the package itself is left: no staging folder, no parked files.
     const auto snapshot = packtest::Snapshot(dir / L"out\\");
-    ASSERT_EQ(snapshot.size(), 2u);
+    ASSERT_EQ(snapshot.size(), 3u);
     EXPECT_EQ(snapshot[0].first, L"Demo.001");
-    EXPECT_EQ(snapshot[1].first, L"Demo.exe");
+    EXPECT_EQ(snapshot[1].first, foreign);
+    EXPECT_EQ(snapshot[2].first, L"Demo.exe");
     std::vector<OutputLine> lines;
     EXPECT_EQ(VerifyPackage(second.packagePath, lines), kOk);
 }

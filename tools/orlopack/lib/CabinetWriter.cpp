@@ -303,6 +303,8 @@ std::wstring FciErrorText(const ERF& erf)
         return L"the build was aborted";
     case FCIERR_MCI_FAIL:
         return L"compression failed";
+    case FCIERR_NONE:
+        return L"the cabinet library refused it without a reason";
     default:
         return FormatW(L"cabinet library error %d", erf.erfOper);
     }
@@ -383,8 +385,15 @@ bool WriteCabinetSet(const std::vector<CabinetEntry>& entries, const CabinetSetO
         std::string stored = entries[i].storedName;
         if (!::FCIAddFile(fci.Get(), source, stored.data(), FALSE, FciGetNextCabinet, FciStatus, FciGetOpenInfo,
                           compression)) {
+            std::wstring reason = ctx.error.empty() ? FciErrorText(erf) : ctx.error;
+            if (ctx.error.empty() && options.singleName.empty()) {
+                // The file records of a part must fit the part: many files with long names need room.
+                reason += FormatW(L"; the %ls parts may be too small for the file list of this many files, try "
+                                  L"a larger part size",
+                                  FormatBytes(options.partSize).c_str());
+            }
             error = FormatW(L"cannot add %ls to the cabinet set: %ls", entries[i].sourcePath.c_str(),
-                            (ctx.error.empty() ? FciErrorText(erf) : ctx.error).c_str());
+                            reason.c_str());
             return false;
         }
     }

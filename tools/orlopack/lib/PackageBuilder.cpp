@@ -8,6 +8,7 @@
 #include <list>
 #include <map>
 
+#include "CabinetHeader.h"
 #include "CabinetWriter.h"
 #include "IniDocument.h"
 #include "Md5.h"
@@ -378,6 +379,11 @@ void RemoveStaleParts(const std::wstring& output, const std::wstring& baseName, 
         const std::wstring path = output + PartFileName(baseName, n);
         if (::GetFileAttributesW(ExtendedPath(path).c_str()) == INVALID_FILE_ATTRIBUTES) {
             break;
+        }
+        CabinetInfo info;
+        std::wstring ignored;
+        if (!ReadCabinetHeader(path, info, ignored) || info.Magic() != "ORLO") {
+            continue;  // not a part of ours: leave it alone
         }
         CUtil::ClearReadOnly(ExtendedPath(path));
         if (::DeleteFileW(ExtendedPath(path).c_str())) {
