@@ -10,6 +10,7 @@
 #include "Md5.h"
 #include "OrloPack.h"
 #include "PackTestUtil.h"
+#include "PackText.h"
 #include "PackageReader.h"
 #include "TestEnv.h"
 #include "util/Profile.h"
@@ -269,4 +270,26 @@ TEST(RebuildOverEarlierPackage, ReplacesItAndRemovesItsExtraParts)
     EXPECT_EQ(snapshot[2].first, L"Demo.exe");
     std::vector<OutputLine> lines;
     EXPECT_EQ(VerifyPackage(second.packagePath, lines), kOk);
+}
+
+TEST(CabinetTimes, OutOfRangeTimesTakeTheNearestEnd)
+{
+    testenv::ScratchDir dir(L"pack-times");
+    TreeFile old{L"old.txt", 5, 0};
+    old.time = SYSTEMTIME{1975, 3, 0, 1, 12, 0, 0, 0};
+    TreeFile future{L"future.txt", 5, 0};
+    future.time = SYSTEMTIME{2120, 3, 0, 1, 12, 0, 0, 0};
+    packtest::MakeTree(dir / L"src\\", {old, future});
+    BuildReport report;
+    ASSERT_EQ(BuildPackage(packtest::Options(dir / L"src", dir / L"out", L"Times"), report), kOk)
+        << WideToUtf8(report.error);
+    ASSERT_EQ(report.notices.size(), 1u);
+    EXPECT_NE(report.notices[0].find(L"2 file(s)"), std::wstring::npos) << WideToUtf8(report.notices[0]);
+    CabinetInfo info;
+    std::wstring error;
+    ASSERT_TRUE(ReadCabinetHeader(report.partPaths.at(0), info, error)) << WideToUtf8(error);
+    ASSERT_EQ(info.files.size(), 2u);
+    EXPECT_EQ(info.files[0].Name(), L"\\future.txt");
+    EXPECT_EQ(DosDateTimeText(info.files[0].date, info.files[0].time), L"2107-12-31 23:59:58");
+    EXPECT_EQ(DosDateTimeText(info.files[1].date, info.files[1].time), L"1980-01-01 00:00:00");
 }

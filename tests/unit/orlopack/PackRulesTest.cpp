@@ -108,6 +108,28 @@ TEST(PackText, CabinetDatesAndAttributes)
     // 2017-12-06 21:53:42: date = (37 << 9) | (12 << 5) | 6, time = (21 << 11) | (53 << 5) | 21.
     EXPECT_EQ(DosDateTimeText((37 << 9) | (12 << 5) | 6, (21 << 11) | (53 << 5) | 21), L"2017-12-06 21:53:42");
     EXPECT_EQ(DosDateTimeText((0 << 9) | (1 << 5) | 1, 0), L"1980-01-01 00:00:00");
+    struct Row {
+        int year, month, day, hour, minute, second;
+        bool inRange;
+        const wchar_t* text;
+    };
+    const Row rows[] = {
+        {1980, 1, 1, 0, 0, 0, true, L"1980-01-01 00:00:00"},
+        {2017, 12, 6, 21, 53, 43, true, L"2017-12-06 21:53:42"},
+        {2107, 12, 31, 23, 59, 59, true, L"2107-12-31 23:59:58"},
+        {1979, 12, 31, 23, 59, 59, false, L"1980-01-01 00:00:00"},
+        {1601, 1, 1, 0, 0, 0, false, L"1980-01-01 00:00:00"},
+        {2108, 1, 1, 0, 0, 0, false, L"2107-12-31 23:59:58"},
+        {2120, 3, 1, 12, 0, 0, false, L"2107-12-31 23:59:58"},
+    };
+    for (const Row& row : rows) {
+        uint16_t date = 0;
+        uint16_t time = 0;
+        EXPECT_EQ(DosDateTimeOf(row.year, row.month, row.day, row.hour, row.minute, row.second, date, time),
+                  row.inRange)
+            << row.year;
+        EXPECT_EQ(DosDateTimeText(date, time), row.text) << row.year;
+    }
     EXPECT_EQ(CabAttributeText(0), L"----");
     EXPECT_EQ(CabAttributeText(0x27), L"RHSA");
     EXPECT_EQ(CabAttributeText(0x21 | 0x80 | 0x100), L"R--A utf8 utc");

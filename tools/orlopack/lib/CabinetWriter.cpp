@@ -124,8 +124,9 @@ UINT DIAMONDAPI FciRead(INT_PTR file, void* buffer, UINT count, int* err, void* 
 UINT DIAMONDAPI FciWrite(INT_PTR file, void* buffer, UINT count, int* err, void* pv)
 {
     DWORD written = 0;
-    if (!::WriteFile(reinterpret_cast<HANDLE>(file), buffer, count, &written, nullptr) || written != count) {
-        const DWORD code = written != count && ::GetLastError() == 0 ? ERROR_DISK_FULL : ::GetLastError();
+    const BOOL ok = ::WriteFile(reinterpret_cast<HANDLE>(file), buffer, count, &written, nullptr);
+    if (!ok || written != count) {
+        const DWORD code = ok ? ERROR_DISK_FULL : ::GetLastError(); // a short write means the disk is full
         *err = static_cast<int>(code);
         WriterContext& ctx = *Ctx(pv);
         if (ctx.error.empty()) {
@@ -392,8 +393,7 @@ bool WriteCabinetSet(const std::vector<CabinetEntry>& entries, const CabinetSetO
                                   L"a larger part size",
                                   FormatBytes(options.partSize).c_str());
             }
-            error = FormatW(L"cannot add %ls to the cabinet set: %ls", entries[i].sourcePath.c_str(),
-                            reason.c_str());
+            error = FormatW(L"cannot add %ls to the cabinet set: %ls", entries[i].sourcePath.c_str(), reason.c_str());
             return false;
         }
     }

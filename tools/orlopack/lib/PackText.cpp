@@ -141,6 +141,23 @@ bool IsPlainAscii(const std::wstring& text)
     return true;
 }
 
+bool DosDateTimeOf(int year, int month, int day, int hour, int minute, int second, uint16_t& date, uint16_t& time)
+{
+    if (year < 1980) {
+        date = static_cast<uint16_t>((0 << 9) | (1 << 5) | 1);
+        time = 0;
+        return false;
+    }
+    if (year > 2107) {
+        date = static_cast<uint16_t>((127 << 9) | (12 << 5) | 31);
+        time = static_cast<uint16_t>((23 << 11) | (59 << 5) | 29);
+        return false;
+    }
+    date = static_cast<uint16_t>(((year - 1980) << 9) | (month << 5) | day);
+    time = static_cast<uint16_t>((hour << 11) | (minute << 5) | (second / 2));
+    return true;
+}
+
 std::wstring DosDateTimeText(uint16_t date, uint16_t time)
 {
     return FormatW(L"%04d-%02d-%02d %02d:%02d:%02d", 1980 + (date >> 9), (date >> 5) & 0x0F, date & 0x1F, time >> 11,

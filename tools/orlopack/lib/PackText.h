@@ -33,6 +33,9 @@ int LanguageFileLcid(const std::wstring& fileName);
 
 bool IsPlainAscii(const std::wstring& text);
 
+// MS-DOS date and time words of a calendar time (seconds round down to even). Times before 1980 or
+// after 2107 get the nearest end of that range; returns false when it had to do that.
+bool DosDateTimeOf(int year, int month, int day, int hour, int minute, int second, uint16_t& date, uint16_t& time);
 // "2017-12-06 21:53:42" from MS-DOS date and time words.
 std::wstring DosDateTimeText(uint16_t date, uint16_t time);
 // "RHSA" with "-" for missing bits, then " utf8" and " utc" for the name and time bits.

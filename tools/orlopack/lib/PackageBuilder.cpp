@@ -347,11 +347,15 @@ std::vector<CabinetEntry> MakeCabinetEntries(const SourceScan& scan, BuildReport
             entry.attributes |= kCabNameIsUtf8;
         }
         // Times are stored as UTC (and marked so), so that they survive a change of time zone.
-        WORD date = 0;
-        WORD time = 0;
-        if (!::FileTimeToDosDateTime(&file.lastWrite, &date, &time)) {
-            date = (0 << 9) | (1 << 5) | 1; // 1980-01-01, the earliest time a cabinet holds
-            time = 0;
+        // Not FileTimeToDosDateTime: implementations differ on years it cannot hold (Wine wraps them).
+        SYSTEMTIME utc{};
+        uint16_t date = 0;
+        uint16_t time = 0;
+        if (!::FileTimeToSystemTime(&file.lastWrite, &utc) ||
+            !DosDateTimeOf(utc.wYear, utc.wMonth, utc.wDay, utc.wHour, utc.wMinute, utc.wSecond, date, time)) {
+            if (utc.wYear == 0) {
+                DosDateTimeOf(1980, 1, 1, 0, 0, 0, date, time);
+            }
             ++clamped;
         }
         entry.date = date;
@@ -359,7 +363,8 @@ std::vector<CabinetEntry> MakeCabinetEntries(const SourceScan& scan, BuildReport
         entries.push_back(std::move(entry));
     }
     if (clamped != 0) {
-        report.notices.push_back(FormatW(L"%u file(s) have a time outside 1980..2107 and get 1980-01-01 00:00:00",
+        report.notices.push_back(FormatW(L"%u file(s) have a time outside 1980..2107, which a cabinet cannot hold; "
+                                         L"they get the nearest time it can",
                                          static_cast<unsigned>(clamped)));
     }
     return entries;
@@ -383,7 +388,7 @@ void RemoveStaleParts(const std::wstring& output, const std::wstring& baseName, 
         CabinetInfo info;
         std::wstring ignored;
         if (!ReadCabinetHeader(path, info, ignored) || info.Magic() != "ORLO") {
-            continue;  // not a part of ours: leave it alone
+            continue; // not a part of ours: leave it alone
         }
         CUtil::ClearReadOnly(ExtendedPath(path));
         if (::DeleteFileW(ExtendedPath(path).c_str())) {
