@@ -74,7 +74,8 @@ PartSet LocateParts(const PackageContents& contents)
 {
     PartSet set;
     const IniDocument& ini = contents.properties;
-    set.multiPart = ini.Get(L"Package", L"MultiPartDownload") == L"1";
+    // Read as the front end reads it: an integer.
+    set.multiPart = std::wcstol(ini.Get(L"Package", L"MultiPartDownload").c_str(), nullptr, 10) == 1;
     set.setId = static_cast<uint16_t>(std::wcstol(ini.Get(L"Orlo", L"GUID2").c_str(), nullptr, 10));
     set.folder = CUtil::EnsureTrailingBackslash(CUtil::SplitPath(contents.path, 0));
     set.baseName = ini.Get(L"Package", L"MultipartFileName");
