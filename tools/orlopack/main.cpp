@@ -42,8 +42,24 @@ void Err(const std::wstring& line)
 
 int RunBuild(const ParsedArguments& args)
 {
+    BuildOptions options = args.build;
+    // A percentage on an interactive console only: build logs stay free of it.
+    DWORD mode = 0;
+    int shown = -1;
+    if (!args.quiet && ::GetConsoleMode(::GetStdHandle(STD_ERROR_HANDLE), &mode)) {
+        options.progress = [&shown](uint64_t done, uint64_t total) {
+            const int percent = total == 0 ? 100 : static_cast<int>(done * 100 / total);
+            if (percent != shown) {
+                shown = percent;
+                Write(STD_ERROR_HANDLE, FormatW(L"\rcompressing %3d%%", percent));
+            }
+        };
+    }
     BuildReport report;
-    const int result = BuildPackage(args.build, report);
+    const int result = BuildPackage(options, report);
+    if (shown >= 0) {
+        Write(STD_ERROR_HANDLE, L"\r                \r");
+    }
     if (!args.quiet) {
         for (const std::wstring& notice : report.notices) {
             Out(L"note: " + notice);

@@ -111,8 +111,19 @@ TEST_P(MultiPartRoundTrip, EveryFileOnceWithBytesTimesAndAttributes)
     options.compression = GetParam();
     options.languageFiles = {dir / L"default1031.ulf", dir / L"Defaultx.ulf"};
     options.topImage = dir / L"top.png";
+    uint64_t lastDone = 0;
+    uint64_t lastTotal = 0;
+    bool monotonic = true;
+    options.progress = [&](uint64_t done, uint64_t total) {
+        monotonic = monotonic && done >= lastDone;
+        lastDone = done;
+        lastTotal = total;
+    };
     BuildReport report;
     ASSERT_EQ(BuildPackage(options, report), kOk) << WideToUtf8(report.error);
+    EXPECT_TRUE(monotonic);
+    EXPECT_EQ(lastTotal, report.sourceBytes);
+    EXPECT_EQ(lastDone, report.sourceBytes) << "progress ends at all bytes";
     EXPECT_EQ(report.packagePath, dir / L"out\\Demo.exe");
     EXPECT_EQ(report.setId, 4711);
     EXPECT_EQ(report.fileCount, files.size());

@@ -18,6 +18,7 @@
 // Nothing is written under the final names unless the whole build succeeded: parts and executable
 // are made in a staging folder inside the output folder and moved into place at the end.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,8 @@ struct BuildOptions {
     bool singleFile = false;   // one executable with the cabinet in its payload
     Compression compression = Compression::MsZip;
     uint16_t setId = 0; // cabinet set id ([Orlo] GUID2); 0: random
+    // Optional: called while the files are compressed, with the bytes done and the bytes in all.
+    std::function<void(uint64_t done, uint64_t total)> progress;
 };
 
 struct BuildReport {

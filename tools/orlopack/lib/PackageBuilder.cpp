@@ -440,6 +440,10 @@ bool Build(const BuildOptions& options, BuildReport& report)
     cabOptions.partSize = settings.partSize;
     cabOptions.compression = options.compression;
     cabOptions.setId = settings.setId;
+    if (options.progress) {
+        const uint64_t total = scan.totalBytes;
+        cabOptions.progress = [&options, total](uint64_t done) { options.progress(done, total); };
+    }
     CabinetSetResult cabinets;
     if (!WriteCabinetSet(entries, cabOptions, cabinets, error)) {
         return Fail(report, error);
