@@ -87,6 +87,9 @@ protected:
     }
     virtual void OnNextCabinet(const std::wstring& /*nextCabinet*/) {}
 
+    // Clears the read-only attribute of a file about to be replaced; 0 or the Win32 error.
+    virtual DWORD ClearReadOnlyAttribute(const std::wstring& path);
+
     // Opens through the engine's Open and keeps the books: output handle or read position.
     INT_PTR TrackedOpen(const std::wstring& path, int flags, int mode);
 

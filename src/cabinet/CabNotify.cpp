@@ -259,7 +259,7 @@ CCabDecompressor::FileOverwriteResult CCabDecompressor::FileOverwrite(const std:
     case kOverwriteYesToAll: {
         m_keepWriteTime = true;
         SendLog(kLogInfo, kFileOverwrite, L"Deleting file : %ls", targetPath);
-        const DWORD attributeError = CUtil::ClearReadOnly(LongPath(targetPath));
+        const DWORD attributeError = ClearReadOnlyAttribute(targetPath);
         if (attributeError != 0) {
             m_error.Set(kCabErrorRemoveAttributes, 0);
             SendLog(kLogInfo, kFileOverwrite, L"Error Code : %ls", std::to_wstring(attributeError));
@@ -304,6 +304,11 @@ CCabDecompressor::FileOverwriteResult CCabDecompressor::FileOverwrite(const std:
         result.handle = OpenOutput(targetPath, true);
         return result;
     }
+}
+
+DWORD CCabDecompressor::ClearReadOnlyAttribute(const std::wstring& path)
+{
+    return CUtil::ClearReadOnly(LongPath(path));
 }
 
 INT_PTR CCabDecompressor::OnCloseFile(PFDINOTIFICATION notification)
