@@ -1,5 +1,6 @@
 #include "RecordingWindow.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "settings/OrloInitalizer.h"
@@ -124,12 +125,12 @@ void RecordingWindow::OnEvent(std::function<void(const WindowEvent&)> callback)
     m_onEvent = std::move(callback);
 }
 
-bool RecordingWindow::WaitFor(UINT message, DWORD milliseconds)
+bool RecordingWindow::WaitForAny(const std::vector<UINT>& messages, DWORD milliseconds)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     return m_changed.wait_for(lock, std::chrono::milliseconds(milliseconds), [&] {
         for (const auto& event : m_events) {
-            if (event.message == message) {
+            if (std::find(messages.begin(), messages.end(), event.message) != messages.end()) {
                 return true;
             }
         }

@@ -38,7 +38,8 @@ public:
     // Called on the window's thread for every recorded message (for instance to cancel mid-way).
     void OnEvent(std::function<void(const WindowEvent&)> callback);
     // Waits until `message` has been received (at most `milliseconds`).
-    bool WaitFor(UINT message, DWORD milliseconds = 60000);
+    bool WaitFor(UINT message, DWORD milliseconds = 60000) { return WaitForAny({message}, milliseconds); }
+    bool WaitForAny(const std::vector<UINT>& messages, DWORD milliseconds = 60000);
     std::vector<WindowEvent> Events() const;
     std::vector<UINT> Messages() const;
     std::vector<std::wstring> LogTexts() const;

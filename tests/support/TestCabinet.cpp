@@ -72,21 +72,25 @@ std::vector<std::wstring> WriteSet(const SetOptions& options, const std::vector<
     const size_t count = std::max<size_t>(1, (total + per - 1) / per);
     const std::string recorded = options.recordedBase.empty() ? WideToUtf8(options.baseName) : options.recordedBase;
 
-    // As the system's own cabinet builder does it: a folder ends with the file that crossed into
-    // the next part, so every file that begins in a part lies in a folder that begins there too.
+    // As the system's own cabinet builder does it: every file that begins in a part lies in a folder
+    // that begins in that part (a folder continues into the next part only inside a file).
     struct Folder {
         size_t start = 0;
         size_t end = 0;
     };
-    std::vector<Folder> folders(1);
+    std::vector<Folder> folders;
     std::vector<size_t> folderOf(files.size());
+    auto partOf = [&](size_t position) { return std::min(count - 1, position / per); };
     for (size_t i = 0; i < files.size(); ++i) {
         const auto [fs, fe] = ranges[i];
+        if (folders.empty() || partOf(folders.back().start) != partOf(fs)) {
+            folders.push_back({fs, fs});
+        }
         folderOf[i] = folders.size() - 1;
         folders.back().end = fe;
-        if (fe > fs && fs / per != (fe - 1) / per && i + 1 < files.size()) {
-            folders.push_back({fe, fe});
-        }
+    }
+    if (folders.empty()) {
+        folders.push_back({0, 0});
     }
 
     std::vector<std::wstring> paths;
