@@ -13,6 +13,8 @@
 #include "TestEnv.h"
 #include "settings/ExtractionDriver.h"
 #include "settings/OrloInitalizer.h"
+#include "settings/Payload.h"
+#include "settings/PayloadWriter.h"
 #include "settings/WindowMessages.h"
 #include "util/Handles.h"
 #include "util/ProcessContext.h"
@@ -199,6 +201,42 @@ TEST_F(Driver, MissingFirstCabinetIsReportedAsDone)
     EXPECT_TRUE(Contains(trace, L"L0 Part file " + m_temp + L"WebCab1 not found"));
     EXPECT_EQ(Settings().GetExtractionStatus(), -2);
     EXPECT_EQ(m_shown, (std::vector<std::wstring>{L"Part file " + m_temp + L"WebCab1 not found."}));
+}
+
+TEST_F(Driver, SingleFilePackageFromItsPackageDataEntry)
+{
+    Settings().SetMultiPartDownload(0);
+    testcab::SetOptions options;
+    options.folder = m_dir.Path();
+    options.singleName = L"cabinet.bin";
+    const auto files = ThreeParts();
+    const auto cabinet = testcab::WriteSet(options, files);
+    PayloadEntry properties;
+    properties.name = L"Properties_Orlo.ini";
+    properties.data = {'[', 'P', ']'};
+    PayloadEntry data;
+    data.name = L"WebCab1";
+    data.type = kPayloadPackageEntry;
+    data.sourcePath = cabinet[0];
+    std::wstring error;
+    ASSERT_EQ(CPayloadWriter::WritePackage(testenv::BinDir() + L"versioned.exe", m_package + L"Pack.exe",
+                                           {properties, data}, error),
+              0u)
+        << WideToUtf8(error);
+    Settings().SetFileCount(3);
+
+    testenv::RecordingWindow window;
+    Run(window);
+    const auto trace = Trace(window);
+    EXPECT_EQ(trace.back(), L"DONE");
+    EXPECT_TRUE(Contains(trace, L"L8 Extracting files from cabinet :" + m_temp + L"WebCab1"));
+    EXPECT_EQ(Settings().GetExtractionStatus(), 0);
+    for (const auto& file : files) {
+        EXPECT_EQ(testenv::ReadFileBytes(m_extraction + Utf8ToWide(file.storedName.substr(1))), file.data);
+    }
+    // Only the package data was copied out of the executable.
+    EXPECT_EQ(testenv::ReadFileBytes(m_temp + L"WebCab1"), testenv::ReadFileBytes(cabinet[0]));
+    EXPECT_FALSE(testenv::PathExists(m_temp + L"Properties_Orlo.ini"));
 }
 
 TEST_F(Driver, SingleFileCopyFailure)
