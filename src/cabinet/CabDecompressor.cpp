@@ -20,8 +20,11 @@ thread_local CCabDecompressor* g_currentEngine = nullptr;
 constexpr char kProductMagic[4] = {'O', 'R', 'L', 'O'};
 constexpr char kCabinetMagic[4] = {'M', 'S', 'C', 'F'};
 
-HANDLE AsHandle(INT_PTR value) { return reinterpret_cast<HANDLE>(value); }
-}  // namespace
+HANDLE AsHandle(INT_PTR value)
+{
+    return reinterpret_cast<HANDLE>(value);
+}
+} // namespace
 
 CCabDecompressor::CCabDecompressor(HWND window, int overwriteWithoutPrompting)
     : m_overwriteWithoutPrompting(overwriteWithoutPrompting), m_window(window)
@@ -45,7 +48,7 @@ void CCabDecompressor::DestroyContext()
 {
     if (m_context != nullptr && m_fdiDestroy != nullptr) {
         CCabDecompressor* previous = g_currentEngine;
-        g_currentEngine = this;  // FDIDestroy frees through our callbacks
+        g_currentEngine = this; // FDIDestroy frees through our callbacks
         m_fdiDestroy(m_context);
         g_currentEngine = previous == this ? nullptr : previous;
     }
@@ -87,8 +90,8 @@ bool CCabDecompressor::CreateContext()
             return false;
         }
     }
-    m_context = m_fdiCreate(&CallbackAlloc, &CallbackFree, &CallbackOpen, &CallbackRead, &CallbackWrite,
-                            &CallbackClose, &CallbackSeek, cpu80386, m_error.Erf());
+    m_context = m_fdiCreate(&CallbackAlloc, &CallbackFree, &CallbackOpen, &CallbackRead, &CallbackWrite, &CallbackClose,
+                            &CallbackSeek, cpu80386, m_error.Erf());
     return m_context != nullptr;
 }
 
@@ -106,7 +109,10 @@ void CCabDecompressor::ResetForOperation()
     m_handledTargets.clear();
 }
 
-std::wstring CCabDecompressor::GetErrorText() { return m_error.GetText(); }
+std::wstring CCabDecompressor::GetErrorText()
+{
+    return m_error.GetText();
+}
 
 int CCabDecompressor::ExtractCabinet(const std::wstring& cabinetPath, const std::wstring& targetFolder)
 {
@@ -228,9 +234,15 @@ bool CCabDecompressor::ValidateCabinetFile(const std::wstring& path)
 
 // ---- File operations
 
-void* CCabDecompressor::Allocate(ULONG size) { return std::malloc(size); }
+void* CCabDecompressor::Allocate(ULONG size)
+{
+    return std::malloc(size);
+}
 
-void CCabDecompressor::Release(void* block) { std::free(block); }
+void CCabDecompressor::Release(void* block)
+{
+    std::free(block);
+}
 
 INT_PTR CCabDecompressor::Open(const std::wstring& path, int flags, int mode)
 {

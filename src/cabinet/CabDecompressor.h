@@ -102,7 +102,7 @@ private:
         bool complete = false;
     };
     struct FileOverwriteResult {
-        INT_PTR handle = -1;  // an open handle, 0 (skip) or -1 (failure)
+        INT_PTR handle = -1; // an open handle, 0 (skip) or -1 (failure)
         bool cancel = false;
     };
 
@@ -147,7 +147,7 @@ private:
     // Renaming of the next part, per extraction.
     int m_nextCabinetCounter = 1;
     bool m_afterNextCabinet = false;
-    std::map<std::wstring, std::wstring> m_renamedParts;  // recorded name (lower case) -> name on disk
+    std::map<std::wstring, std::wstring> m_renamedParts; // recorded name (lower case) -> name on disk
     // Target paths (lower case) decided in this extraction: each file is handled once.
     std::set<std::wstring> m_handledTargets;
 };

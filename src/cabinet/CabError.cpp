@@ -4,7 +4,6 @@
 
 #include "util/WideFormat.h"
 
-
 namespace {
 struct ErrorRow {
     int code;
@@ -31,7 +30,7 @@ constexpr ErrorRow kDecompressTexts[] = {
     {1011, L"Could not remove attributes of the file"},
     {1012, L"The cabinet holds a file name outside the extraction folder"},
 };
-}  // namespace
+} // namespace
 
 void CError::Clear()
 {
@@ -48,7 +47,10 @@ void CError::Set(int code, int value)
     m_ownValue = value;
 }
 
-bool CError::HasError() const { return m_erf.fError != FALSE || m_ownValue != 0 || m_ownCode != 0; }
+bool CError::HasError() const
+{
+    return m_erf.fError != FALSE || m_ownValue != 0 || m_ownCode != 0;
+}
 
 const wchar_t* CError::LookupText(int mode, int code)
 {

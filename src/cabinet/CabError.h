@@ -11,14 +11,14 @@
 #include "cabinet/CabStrings.h"
 
 // Codes the engine sets itself (the library's own codes are 1 to 11).
-constexpr int kCabErrorNotCabinet = 2;         // a part without the product magic
-constexpr int kCabErrorTargetFile = 8;         // a target file could not be written
-constexpr int kCabErrorUserAbort = 11;         // cancel confirmed or answered at the prompt
-constexpr int kCabErrorLoadLibrary = 1000;     // Cabinet.dll or one of its entry points missing
+constexpr int kCabErrorNotCabinet = 2;     // a part without the product magic
+constexpr int kCabErrorTargetFile = 8;     // a target file could not be written
+constexpr int kCabErrorUserAbort = 11;     // cancel confirmed or answered at the prompt
+constexpr int kCabErrorLoadLibrary = 1000; // Cabinet.dll or one of its entry points missing
 constexpr int kCabErrorInvalidParameters = 1002;
 constexpr int kCabErrorPathTooLong = 1005;
 constexpr int kCabErrorRemoveAttributes = 1011;
-constexpr int kCabErrorUnsafeName = 1012;      // a stored name that would leave the target folder
+constexpr int kCabErrorUnsafeName = 1012; // a stored name that would leave the target folder
 
 constexpr int kCabErrorModeDecompress = 1;
 
@@ -41,7 +41,7 @@ public:
     static const wchar_t* LookupText(int mode, int code);
 
 private:
-    ERF m_erf{};  // library operation code, type value, error flag: must stay first
+    ERF m_erf{}; // library operation code, type value, error flag: must stay first
     int m_mode;
     CStrW m_text;
     int m_ownCode = 0;

@@ -27,7 +27,7 @@ bool IsRoot(const std::wstring& folder)
     }
     return false;
 }
-}  // namespace
+} // namespace
 
 bool CCabFile::IsDirectory(const std::wstring& folder)
 {

@@ -42,7 +42,7 @@ bool IsDeviceName(std::wstring_view component)
     return stem.size() == 4 && (stem.compare(0, 3, L"COM") == 0 || stem.compare(0, 3, L"LPT") == 0) &&
            stem[3] >= L'1' && stem[3] <= L'9';
 }
-}  // namespace
+} // namespace
 
 std::wstring CheckStoredName(std::wstring_view normalized)
 {
@@ -132,8 +132,9 @@ std::wstring RenameNextCabinet(const std::wstring& pattern, int counter, const s
     }
     const std::wstring numbered = CUtil::FormatNumberedName(pattern, counter);
     const size_t baseDot = numbered.rfind(L'.');
-    const std::wstring base = baseDot != std::wstring::npos ? numbered.substr(0, baseDot)
-                                                            : numbered.substr(0, numbered.size() >= 4 ? numbered.size() - 4 : 0);
+    const std::wstring base = baseDot != std::wstring::npos
+                                  ? numbered.substr(0, baseDot)
+                                  : numbered.substr(0, numbered.size() >= 4 ? numbered.size() - 4 : 0);
     const size_t suffixDot = recorded.rfind(L'.');
     const std::wstring suffix = suffixDot != std::wstring::npos
                                     ? recorded.substr(suffixDot)

@@ -11,7 +11,7 @@ constexpr uint16_t kCabAttribSystem = 0x04;
 constexpr uint16_t kCabAttribArchive = 0x20;
 constexpr uint16_t kCabAttribUtf8Name = 0x80;
 constexpr uint16_t kCabAttribUtcTime = 0x100;
-constexpr uint16_t kCabAttribApplied = 0x27;  // read-only, hidden, system, archive
+constexpr uint16_t kCabAttribApplied = 0x27; // read-only, hidden, system, archive
 
 // The stored name as UTF-16: UTF-8 when the attributes carry 0x80, else byte by byte.
 std::wstring DecodeStoredName(std::string_view raw, uint16_t attributes);
@@ -25,10 +25,10 @@ std::wstring NormalizeStoredName(std::wstring_view name);
 std::wstring CheckStoredName(std::wstring_view normalized);
 
 struct CabTargetPath {
-    std::wstring relativeFolder;  // "\sub\dir\" or "\"
-    std::wstring fileName;        // "file.txt"
-    std::wstring fileFolder;      // extraction folder + relative folder, ending with "\"
-    std::wstring targetPath;      // fileFolder + fileName
+    std::wstring relativeFolder; // "\sub\dir\" or "\"
+    std::wstring fileName;       // "file.txt"
+    std::wstring fileFolder;     // extraction folder + relative folder, ending with "\"
+    std::wstring targetPath;     // fileFolder + fileName
 };
 // `targetFolder` ends with "\"; `normalized` begins with "\".
 CabTargetPath BuildTargetPath(const std::wstring& targetFolder, const std::wstring& normalized);

@@ -35,9 +35,12 @@ bool PathExists(const std::wstring& path)
 {
     return ::GetFileAttributesW(LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
-}  // namespace
+} // namespace
 
-bool CCabDecompressor::HasWindow() const { return m_window != nullptr && ::IsWindow(m_window); }
+bool CCabDecompressor::HasWindow() const
+{
+    return m_window != nullptr && ::IsWindow(m_window);
+}
 
 void CCabDecompressor::SendLog(int kind, const wchar_t* function, const wchar_t* format, const std::wstring& argument)
 {
@@ -87,8 +90,8 @@ void CCabDecompressor::OnCabinetInfoNotification(PFDINOTIFICATION notification)
     }
     OnCabinetInfo(CStrW::FromUtf8(notification->psz1 != nullptr ? notification->psz1 : "").Str(),
                   CStrW::FromUtf8(notification->psz2 != nullptr ? notification->psz2 : "").Str(),
-                  CStrW::FromUtf8(notification->psz3 != nullptr ? notification->psz3 : "").Str(),
-                  notification->setID, notification->iCabinet);
+                  CStrW::FromUtf8(notification->psz3 != nullptr ? notification->psz3 : "").Str(), notification->setID,
+                  notification->iCabinet);
 }
 
 void CCabDecompressor::RenameNextCabinetInPlace(PFDINOTIFICATION notification)
@@ -97,8 +100,7 @@ void CCabDecompressor::RenameNextCabinetInPlace(PFDINOTIFICATION notification)
     if (!m_afterNextCabinet) {
         ++m_nextCabinetCounter;
     }
-    const std::wstring renamed =
-        RenameNextCabinet(Validator().GetPartNamePattern(), m_nextCabinetCounter, recorded);
+    const std::wstring renamed = RenameNextCabinet(Validator().GetPartNamePattern(), m_nextCabinetCounter, recorded);
     if (!recorded.empty() && !EqualsNoCase(recorded, renamed)) {
         // The library opens the next part through our open callback, which maps the recorded name;
         // the library's own buffer is rewritten too when the new name fits into it.
@@ -153,8 +155,7 @@ INT_PTR CCabDecompressor::OnCopyFile(PFDINOTIFICATION notification)
         return -1;
     }
     const uint16_t attributes = notification->attribs;
-    const std::wstring stored =
-        DecodeStoredName(notification->psz1 != nullptr ? notification->psz1 : "", attributes);
+    const std::wstring stored = DecodeStoredName(notification->psz1 != nullptr ? notification->psz1 : "", attributes);
     const std::wstring normalized = NormalizeStoredName(stored);
     std::wstring refusal = CheckStoredName(normalized);
     const std::wstring targetFolder = m_targetFolder.Str();
@@ -276,8 +277,8 @@ CCabDecompressor::FileOverwriteResult CCabDecompressor::FileOverwrite(const std:
         }
         const DWORD deleteError = ::GetLastError();
         // Open it only to learn why it cannot go (in use, access denied, ...).
-        const HANDLE probe = ::CreateFileW(LongPath(targetPath).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                           FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE probe = ::CreateFileW(LongPath(targetPath).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         const DWORD openError = ::GetLastError();
         if (probe != INVALID_HANDLE_VALUE) {
             ::CloseHandle(probe);
@@ -331,8 +332,8 @@ INT_PTR CCabDecompressor::OnCloseFile(PFDINOTIFICATION notification)
 void CCabDecompressor::ApplyTimeAndAttributes(const std::wstring& path, uint16_t date, uint16_t time,
                                               uint16_t attributes)
 {
-    UniqueFileHandle file(::CreateFileW(LongPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFileHandle file(::CreateFileW(LongPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return;
     }

@@ -11,8 +11,7 @@ const char kStrOutOfMemory[] = "Fatal error: Out of memory!";
 const char kStrNoTerminatingNull[] = "The string has no terminating null character!";
 
 namespace {
-template <typename Char>
-size_t TextLength(const Char* text, size_t limit)
+template <typename Char> size_t TextLength(const Char* text, size_t limit)
 {
     size_t length = 0;
     while (length < limit && text[length] != Char(0)) {
@@ -20,17 +19,15 @@ size_t TextLength(const Char* text, size_t limit)
     }
     return length;
 }
-}  // namespace
+} // namespace
 
-template <typename Char>
-const Char* CStrBase<Char>::EmptyText()
+template <typename Char> const Char* CStrBase<Char>::EmptyText()
 {
     static const Char empty[1] = {Char(0)};
     return empty;
 }
 
-template <typename Char>
-void CStrBase<Char>::Allocate(size_t characters)
+template <typename Char> void CStrBase<Char>::Allocate(size_t characters)
 {
     if (characters < kMinimumCapacity) {
         characters = kMinimumCapacity;
@@ -58,8 +55,7 @@ void CStrBase<Char>::Allocate(size_t characters)
     m_capacity = newCapacity;
 }
 
-template <typename Char>
-Char* CStrBase<Char>::EnsureBuffer()
+template <typename Char> Char* CStrBase<Char>::EnsureBuffer()
 {
     if (m_buffer == nullptr) {
         Allocate(kMinimumCapacity);
@@ -67,16 +63,14 @@ Char* CStrBase<Char>::EnsureBuffer()
     return m_buffer;
 }
 
-template <typename Char>
-void CStrBase<Char>::Validate() const
+template <typename Char> void CStrBase<Char>::Validate() const
 {
     if (m_buffer != nullptr && TextLength(m_buffer, m_capacity) >= m_capacity) {
         throw CStrException(kStrNoTerminatingNull);
     }
 }
 
-template <typename Char>
-size_t CStrBase<Char>::Length() const
+template <typename Char> size_t CStrBase<Char>::Length() const
 {
     if (m_buffer == nullptr) {
         return 0;
@@ -88,8 +82,7 @@ size_t CStrBase<Char>::Length() const
     return length;
 }
 
-template <typename Char>
-void CStrBase<Char>::Assign(std::basic_string_view<Char> text)
+template <typename Char> void CStrBase<Char>::Assign(std::basic_string_view<Char> text)
 {
     // The view may point into this buffer: copy it before growing.
     if (m_buffer != nullptr && text.data() >= m_buffer && text.data() < m_buffer + m_capacity) {
@@ -102,8 +95,7 @@ void CStrBase<Char>::Assign(std::basic_string_view<Char> text)
     m_buffer[text.size()] = Char(0);
 }
 
-template <typename Char>
-void CStrBase<Char>::Append(std::basic_string_view<Char> text)
+template <typename Char> void CStrBase<Char>::Append(std::basic_string_view<Char> text)
 {
     if (m_buffer != nullptr && text.data() >= m_buffer && text.data() < m_buffer + m_capacity) {
         const std::basic_string<Char> copy(text);
@@ -116,16 +108,14 @@ void CStrBase<Char>::Append(std::basic_string_view<Char> text)
     m_buffer[length + text.size()] = Char(0);
 }
 
-template <typename Char>
-void CStrBase<Char>::Truncate(size_t length)
+template <typename Char> void CStrBase<Char>::Truncate(size_t length)
 {
     if (m_buffer != nullptr && length < Length()) {
         m_buffer[length] = Char(0);
     }
 }
 
-template <typename Char>
-void CStrBase<Char>::Free() noexcept
+template <typename Char> void CStrBase<Char>::Free() noexcept
 {
     std::free(m_buffer);
     m_buffer = nullptr;
@@ -177,11 +167,11 @@ void CStrW::Format(const wchar_t* format, ...)
             Buffer()[written] = L'\0';
             return;
         }
-        if (Capacity() >= (size_t{1} << 24)) {  // an encoding error never fits: keep what was written
+        if (Capacity() >= (size_t{1} << 24)) { // an encoding error never fits: keep what was written
             Buffer()[Capacity() - 1] = L'\0';
             return;
         }
-        capacity = Capacity() + 1;  // asks for more than the buffer holds: it doubles
+        capacity = Capacity() + 1; // asks for more than the buffer holds: it doubles
     }
 }
 

@@ -17,16 +17,15 @@ private:
     const char* m_text;
 };
 
-extern const char kStrOutOfMemory[];         // "Fatal error: Out of memory!"
-extern const char kStrNoTerminatingNull[];   // "The string has no terminating null character!"
+extern const char kStrOutOfMemory[];       // "Fatal error: Out of memory!"
+extern const char kStrNoTerminatingNull[]; // "The string has no terminating null character!"
 
-template <typename Char>
-class CStrBase {
+template <typename Char> class CStrBase {
 public:
     static constexpr size_t kMinimumCapacity = 300;
 
     CStrBase() { Allocate(kMinimumCapacity); }
-    CStrBase(const Char* text) : CStrBase() { Assign(text); }  // NOLINT: implicit on purpose
+    CStrBase(const Char* text) : CStrBase() { Assign(text); } // NOLINT: implicit on purpose
     CStrBase(std::basic_string_view<Char> text) : CStrBase() { Assign(text); }
     CStrBase(const CStrBase& other) : CStrBase() { Assign(other.View()); }
     CStrBase& operator=(const CStrBase& other)
@@ -71,7 +70,7 @@ public:
 
     void Assign(std::basic_string_view<Char> text);
     void Append(std::basic_string_view<Char> text);
-    void Truncate(size_t length);  // keeps the first `length` characters
+    void Truncate(size_t length); // keeps the first `length` characters
     void Clear() { Truncate(0); }
 
     CStrBase& operator=(std::basic_string_view<Char> text)

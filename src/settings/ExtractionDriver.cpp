@@ -58,7 +58,7 @@ public:
 private:
     const ExtractionTarget& m_target;
 };
-}  // namespace
+} // namespace
 
 void ExtractPackage(const ExtractionTarget& target)
 {

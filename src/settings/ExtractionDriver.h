@@ -11,8 +11,8 @@
 
 // What the job needs from the thread that runs it.
 struct ExtractionTarget {
-    HWND window = nullptr;                // receives the messages; may be null
-    std::function<bool()> stopRequested;  // the worker's stop event, tested once at the start
+    HWND window = nullptr;               // receives the messages; may be null
+    std::function<bool()> stopRequested; // the worker's stop event, tested once at the start
     // Shows a user message in full-GUI mode; empty: a stop box owned by the window.
     std::function<void(const std::wstring& text)> showMessage;
 };
@@ -20,8 +20,7 @@ struct ExtractionTarget {
 void ExtractPackage(const ExtractionTarget& target);
 
 // Thread procedure for the program's worker-thread wrapper (anything with Window() and ShouldStop()).
-template <class Worker>
-unsigned __stdcall ExtractPackageThread(void* worker)
+template <class Worker> unsigned __stdcall ExtractPackageThread(void* worker)
 {
     auto* owner = static_cast<Worker*>(worker);
     ExtractionTarget target;

@@ -32,7 +32,7 @@ struct CryptHash {
         }
     }
 };
-}  // namespace
+} // namespace
 
 DWORD CExtractorValidator::ComputeFileMd5(const std::wstring& path, std::wstring& hashOut, std::wstring& errorOut)
 {

@@ -45,11 +45,11 @@ void RecordingWindow::Run()
     wc.lpfnWndProc = &RecordingWindow::WindowProc;
     wc.hInstance = ::GetModuleHandleW(nullptr);
     wc.lpszClassName = kClassName;
-    ::RegisterClassW(&wc);  // a second registration fails harmlessly
+    ::RegisterClassW(&wc); // a second registration fails harmlessly
     m_window = ::CreateWindowExW(0, kClassName, L"recording", WS_OVERLAPPED, 0, 0, 10, 10, HWND_MESSAGE, nullptr,
                                  wc.hInstance, this);
     MSG msg;
-    ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists before anyone posts
+    ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE); // the thread's queue exists before anyone posts
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_threadId = ::GetCurrentThreadId();
@@ -90,7 +90,7 @@ LRESULT RecordingWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         event.logKind = record->kind;
         event.logFunction = record->function;
         event.logText = FormatW(record->format.c_str(), record->argument.c_str());
-        event.wParam = 0;  // the record belongs to the sender
+        event.wParam = 0; // the record belongs to the sender
     } else if (message == UM_ASK_OVERWRITE) {
         event.askedFile = Flags().CurrentFileName;
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -164,4 +164,4 @@ std::vector<std::wstring> RecordingWindow::LogTexts() const
     return texts;
 }
 
-}  // namespace testenv
+} // namespace testenv

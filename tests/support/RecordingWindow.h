@@ -18,11 +18,11 @@ struct WindowEvent {
     UINT message = 0;
     WPARAM wParam = 0;
     LPARAM lParam = 0;
-    int logKind = -1;          // UM_LOG_REQUEST: the record's kind
-    std::wstring logFunction;  // UM_LOG_REQUEST: the record's function name
-    std::wstring logText;      // UM_LOG_REQUEST: format filled with the argument
-    std::wstring askedFile;    // UM_ASK_OVERWRITE: Flags().CurrentFileName at the time
-    int answer = 0;            // UM_ASK_OVERWRITE: the answer given
+    int logKind = -1;         // UM_LOG_REQUEST: the record's kind
+    std::wstring logFunction; // UM_LOG_REQUEST: the record's function name
+    std::wstring logText;     // UM_LOG_REQUEST: format filled with the argument
+    std::wstring askedFile;   // UM_ASK_OVERWRITE: Flags().CurrentFileName at the time
+    int answer = 0;           // UM_ASK_OVERWRITE: the answer given
 };
 
 class RecordingWindow {
@@ -62,4 +62,4 @@ private:
     bool m_ready = false;
 };
 
-}  // namespace testenv
+} // namespace testenv

@@ -35,7 +35,7 @@ void PutString(std::vector<uint8_t>& out, const std::string& text)
     out.insert(out.end(), text.begin(), text.end());
     out.push_back(0);
 }
-}  // namespace
+} // namespace
 
 std::vector<uint8_t> Bytes(size_t size, uint32_t seed)
 {
@@ -98,7 +98,9 @@ std::vector<std::wstring> WriteSet(const SetOptions& options, const std::vector<
         const size_t ks = k * per;
         const size_t ke = std::min(total, ks + per);
         const bool last = k + 1 == count;
-        auto startsHere = [&](size_t position) { return position >= ks && (position < ke || (last && position == ke)); };
+        auto startsHere = [&](size_t position) {
+            return position >= ks && (position < ke || (last && position == ke));
+        };
 
         // Folders of this part: those with data here, or with a file that starts here.
         std::vector<size_t> present;
@@ -135,9 +137,9 @@ std::vector<std::wstring> WriteSet(const SetOptions& options, const std::vector<
         const char* magic = options.productMagic ? "ORLO" : "MSCF";
         cab.insert(cab.end(), magic, magic + 4);
         Put32(cab, 0);
-        Put32(cab, 0);  // cabinet size, set below
+        Put32(cab, 0); // cabinet size, set below
         Put32(cab, 0);
-        Put32(cab, 0);  // offset of the first file entry, set below
+        Put32(cab, 0); // offset of the first file entry, set below
         Put32(cab, 0);
         cab.push_back(3);
         cab.push_back(1);
@@ -158,9 +160,9 @@ std::vector<std::wstring> WriteSet(const SetOptions& options, const std::vector<
         for (size_t f : present) {
             (void)f;
             folderEntryAt.push_back(cab.size());
-            Put32(cab, 0);  // data offset, set below
-            Put16(cab, 0);  // block count, set below
-            Put16(cab, 0);  // stored
+            Put32(cab, 0); // data offset, set below
+            Put16(cab, 0); // block count, set below
+            Put16(cab, 0); // stored
         }
         Set32(cab, 16, static_cast<uint32_t>(cab.size()));
         for (const Entry& entry : entries) {
@@ -185,7 +187,7 @@ std::vector<std::wstring> WriteSet(const SetOptions& options, const std::vector<
                 if (ps >= pe) {
                     continue;
                 }
-                Put32(cab, 0);  // no checksum
+                Put32(cab, 0); // no checksum
                 Put16(cab, static_cast<uint16_t>(pe - ps));
                 Put16(cab, static_cast<uint16_t>(be > ke ? 0 : be - bs));
                 cab.insert(cab.end(), stream.begin() + static_cast<std::ptrdiff_t>(ps),
@@ -215,4 +217,4 @@ std::vector<std::wstring> WriteSet(const SetOptions& options, const std::vector<
     return paths;
 }
 
-}  // namespace testcab
+} // namespace testcab

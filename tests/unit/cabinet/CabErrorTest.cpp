@@ -75,7 +75,7 @@ TEST(CabError, TypeValueIsAppendedToTheText)
 TEST(CabError, OwnCodeFoldsInOnlyWhenTheTextIsTaken)
 {
     CError error;
-    error.Erf()->erfOper = 11;  // the library saw a notification answered with -1
+    error.Erf()->erfOper = 11; // the library saw a notification answered with -1
     error.Erf()->fError = TRUE;
     error.Set(1005, 0);
     EXPECT_EQ(error.GetCode(), 11);
@@ -106,4 +106,4 @@ TEST(CabError, ClearForgetsEverything)
     EXPECT_EQ(error.GetCode(), 0);
 }
 
-}  // namespace
+} // namespace

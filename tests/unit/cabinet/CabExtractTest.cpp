@@ -13,12 +13,15 @@ namespace {
 std::vector<testcab::File> SpanningFiles()
 {
     // 64 KiB of file data per part: b spans parts 1-2, c spans 2-3, d spans 3-5.
-    return {testcab::MakeFile("\\a.bin", 10 * 1024, 1),         testcab::MakeFile("\\b.bin", 100 * 1024, 2),
-            testcab::MakeFile("\\c.txt", 20 * 1024, 3),         testcab::MakeFile("\\sub\\d.bin", 150 * 1024, 4),
-            testcab::MakeFile("\\sub\\empty.dat", 0, 5),        testcab::MakeFile("\\sub\\deep\\f.bin", 5 * 1024, 6)};
+    return {testcab::MakeFile("\\a.bin", 10 * 1024, 1),  testcab::MakeFile("\\b.bin", 100 * 1024, 2),
+            testcab::MakeFile("\\c.txt", 20 * 1024, 3),  testcab::MakeFile("\\sub\\d.bin", 150 * 1024, 4),
+            testcab::MakeFile("\\sub\\empty.dat", 0, 5), testcab::MakeFile("\\sub\\deep\\f.bin", 5 * 1024, 6)};
 }
 
-std::wstring Relative(const std::string& stored) { return Utf8ToWide(stored.substr(1)); }
+std::wstring Relative(const std::string& stored)
+{
+    return Utf8ToWide(stored.substr(1));
+}
 
 TEST_F(CabFixture, MultiPartSetWithSpanningFilesIsExtractedOnceByteForByte)
 {
@@ -132,10 +135,14 @@ TEST_F(CabFixture, MagicIsCheckedOnReadsAtPositionZeroOnly)
     testcab::SetOptions plain;
     plain.productMagic = false;
     plain.baseName = L"Plain";
-    const auto cabinet = testcab::WriteSet([&] { plain.folder = m_package; return plain; }(),
-                                           {testcab::MakeFile("\\a.bin", 100, 1)});
+    const auto cabinet = testcab::WriteSet(
+        [&] {
+            plain.folder = m_package;
+            return plain;
+        }(),
+        {testcab::MakeFile("\\a.bin", 100, 1)});
     const INT_PTR other = probe.TrackedOpen(cabinet[0], 0x8000, 0x100);
-    EXPECT_EQ(probe.Read(other, bytes, 2), 2u);  // short: unchecked
+    EXPECT_EQ(probe.Read(other, bytes, 2), 2u); // short: unchecked
     EXPECT_EQ(probe.Seek(other, 0, SEEK_SET), 0);
     EXPECT_EQ(probe.Read(other, bytes, 4), static_cast<UINT>(-1));
     probe.Close(other);
@@ -144,7 +151,7 @@ TEST_F(CabFixture, MagicIsCheckedOnReadsAtPositionZeroOnly)
 
 TEST_F(CabFixture, TargetPathOf260CharactersIsWrittenAnd261Fails)
 {
-    const size_t room = 260 - m_target.size();  // characters after the target folder
+    const size_t room = 260 - m_target.size(); // characters after the target folder
     for (const size_t length : {room, room + 1}) {
         SCOPED_TRACE(length);
         ResetProcessContext();
@@ -171,9 +178,9 @@ TEST_F(CabFixture, TargetPathOf260CharactersIsWrittenAnd261Fails)
 
 TEST_F(CabFixture, StoredNamesOutsideTheTargetFolderAreRefused)
 {
-    const char* hostile[] = {"\\..\\evil.txt",        "..\\evil.txt",           "\\sub\\..\\..\\evil.txt",
-                             "\\C:\\evil.txt",         "C:\\evil.txt",           "\\\\server\\share\\evil.txt",
-                             "\\evil.txt:stream",     "/../evil.txt",            "\\sub/../../evil.txt",
+    const char* hostile[] = {"\\..\\evil.txt",    "..\\evil.txt", "\\sub\\..\\..\\evil.txt",
+                             "\\C:\\evil.txt",    "C:\\evil.txt", "\\\\server\\share\\evil.txt",
+                             "\\evil.txt:stream", "/../evil.txt", "\\sub/../../evil.txt",
                              "\\... \\evil.txt"};
     for (const char* name : hostile) {
         SCOPED_TRACE(name);
@@ -222,9 +229,8 @@ TEST_F(CabFixture, StoredAttributesAreApplied)
     const struct {
         const char* name;
         uint16_t attributes;
-    } cases[] = {{"\\ro.txt", 0x01}, {"\\hidden.txt", 0x02}, {"\\system.txt", 0x04},
-                 {"\\archive.txt", 0x20}, {"\\all.txt", 0x27},  {"\\none.txt", 0x00},
-                 {"\\exec.txt", 0x40 | 0x20}};
+    } cases[] = {{"\\ro.txt", 0x01},  {"\\hidden.txt", 0x02}, {"\\system.txt", 0x04},     {"\\archive.txt", 0x20},
+                 {"\\all.txt", 0x27}, {"\\none.txt", 0x00},   {"\\exec.txt", 0x40 | 0x20}};
     std::vector<testcab::File> files;
     for (const auto& c : cases) {
         auto file = testcab::MakeFile(c.name, 64, 1);
@@ -247,14 +253,18 @@ TEST_F(CabFixture, StoredAttributesAreApplied)
 
 TEST_F(CabFixture, Utf8AndByteWiseNamesAreDecoded)
 {
-    auto utf8 = testcab::MakeFile("\\\xC3\x9C" "bung\\\xE2\x82\xAC \xE6\x97\xA5\xE6\x9C\xAC.txt", 10, 1);
+    auto utf8 = testcab::MakeFile("\\\xC3\x9C"
+                                  "bung\\\xE2\x82\xAC \xE6\x97\xA5\xE6\x9C\xAC.txt",
+                                  10, 1);
     utf8.attributes = 0x80 | 0x20;
     auto bytes = testcab::MakeFile("\\caf\xE9.txt", 10, 2);
-    auto lookalike = testcab::MakeFile("\\\xC3\xA9.txt", 10, 3);  // UTF-8 bytes without the mark
+    auto lookalike = testcab::MakeFile("\\\xC3\xA9.txt", 10, 3); // UTF-8 bytes without the mark
     const auto parts = WriteParts({utf8, bytes, lookalike});
     CCabDecompressor engine(nullptr, 0);
     ASSERT_EQ(engine.ExtractCabinet(parts[0], m_target), 0);
-    EXPECT_EQ(testenv::ReadFileBytes(Target(L"\x00DC" L"bung\\\x20AC \x65E5\x672C.txt")), utf8.data);
+    EXPECT_EQ(testenv::ReadFileBytes(Target(L"\x00DC"
+                                            L"bung\\\x20AC \x65E5\x672C.txt")),
+              utf8.data);
     EXPECT_EQ(testenv::ReadFileBytes(Target(L"caf\x00E9.txt")), bytes.data);
     EXPECT_EQ(testenv::ReadFileBytes(Target(L"\x00C3\x00A9.txt")), lookalike.data);
 }
@@ -270,7 +280,7 @@ TEST_F(CabFixture, NextPartMissingMidFileFailsWithCode1AndRemovesTheHalfFile)
     EXPECT_EQ(engine.GetErrorCode(), 1);
     EXPECT_TRUE(EqualsNoCase(engine.GetNextCabinetName(), L"Pack.002"));
     EXPECT_EQ(testenv::ReadFileBytes(Target(L"a.bin")), files[0].data);
-    EXPECT_FALSE(testenv::PathExists(Target(L"b.bin")));  // the file that ran into the missing part
+    EXPECT_FALSE(testenv::PathExists(Target(L"b.bin"))); // the file that ran into the missing part
 }
 
 TEST_F(CabFixture, FullDiskStopsWithCode8AndRemovesTheHalfFile)
@@ -280,9 +290,9 @@ TEST_F(CabFixture, FullDiskStopsWithCode8AndRemovesTheHalfFile)
         GTEST_SKIP() << "the small tmpfs drive E: is not mounted (TARVEX_SMALL_DRIVE is not \"yes\")";
     }
     const std::wstring target = L"E:\\cab-full-" + CUtil::NewGuidString() + L"\\";
-    const auto parts = WriteParts({testcab::MakeFile("\\small.bin", 1000, 1),
-                                   testcab::MakeFile("\\big.bin", 2 * 1024 * 1024, 2),
-                                   testcab::MakeFile("\\later.bin", 1000, 3)});
+    const auto parts =
+        WriteParts({testcab::MakeFile("\\small.bin", 1000, 1), testcab::MakeFile("\\big.bin", 2 * 1024 * 1024, 2),
+                    testcab::MakeFile("\\later.bin", 1000, 3)});
     CCabDecompressor engine(nullptr, 1);
     EXPECT_NE(engine.ExtractCabinet(parts[0], target), 0);
     EXPECT_EQ(engine.GetErrorText(), L"Failure writing to target file");
@@ -299,9 +309,9 @@ TEST_F(CabFixture, PathListsHoldWhatWasTouchedNewestFirst)
     // An existing file the user keeps, and folders of which one existed before.
     ::CreateDirectoryW(Target(L"old").c_str(), nullptr);
     testenv::WriteFileBytes(Target(L"old\\kept.txt"), {1, 2, 3});
-    const auto parts = WriteParts({testcab::MakeFile("\\top.txt", 10, 1), testcab::MakeFile("\\old\\kept.txt", 10, 2),
-                                   testcab::MakeFile("\\a\\b\\c\\deep.txt", 10, 3),
-                                   testcab::MakeFile("\\a\\side.txt", 10, 4)});
+    const auto parts =
+        WriteParts({testcab::MakeFile("\\top.txt", 10, 1), testcab::MakeFile("\\old\\kept.txt", 10, 2),
+                    testcab::MakeFile("\\a\\b\\c\\deep.txt", 10, 3), testcab::MakeFile("\\a\\side.txt", 10, 4)});
     testenv::RecordingWindow window;
     window.ScriptAnswers({kOverwriteNo});
     CCabDecompressor engine(window.Handle(), 0);
@@ -326,11 +336,11 @@ TEST_F(CabFixture, WithoutAWindowNothingIsSentAndExtractionWorks)
     const auto files = SpanningFiles();
     const auto parts = WriteParts(files, 64 * 1024);
     testenv::RecordingWindow window;
-    window.Destroy();  // a handle that no longer names a window
+    window.Destroy(); // a handle that no longer names a window
     CCabDecompressor engine(window.Handle(), 0);
     EXPECT_EQ(engine.ExtractCabinet(parts[0], m_target), 0);
     EXPECT_TRUE(window.Events().empty());
     EXPECT_EQ(Paths().ExtractedFiles.size(), files.size());
 }
 
-}  // namespace
+} // namespace

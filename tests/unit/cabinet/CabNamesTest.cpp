@@ -95,10 +95,10 @@ TEST(CabNames, NextPartTakesThePackageBaseAndTheRecordedSuffix)
     } cases[] = {
         {L"Pack.%03d", 2, L"OldName.002", L"Pack.002"},
         {L"Pack.%03d", 3, L"X.003", L"Pack.003"},
-        {L"Pack.%03d", 7, L"OldName.004", L"Pack.004"},  // the recorded number wins
+        {L"Pack.%03d", 7, L"OldName.004", L"Pack.004"}, // the recorded number wins
         {L"My.Package.%03d", 2, L"a.b.c.002", L"My.Package.002"},
-        {L"Pack.%03d", 2, L"", L""},                       // the last part names no next one
-        {L"", 2, L"OldName.002", L"OldName.002"},          // no pattern: nothing to rename
+        {L"Pack.%03d", 2, L"", L""},              // the last part names no next one
+        {L"", 2, L"OldName.002", L"OldName.002"}, // no pattern: nothing to rename
     };
     for (const Case& c : cases) {
         EXPECT_EQ(RenameNextCabinet(c.pattern, c.counter, c.recorded), c.expected) << c.recorded;
@@ -112,8 +112,9 @@ TEST(CabNames, PartNumberFromTheSuffixDigits)
         int number;
         const wchar_t* digits;
     } cases[] = {
-        {L"D:\\p\\Pack.001", 1, L"001"}, {L"D:\\p\\Pack.003", 3, L"003"}, {L"D:\\p\\Pack.000", 0, L"000"},
-        {L"D:\\p\\Pack.1000", 1000, L"1000"}, {L"D:\\p\\Pack.abc", 0, L"abc"}, {L"D:\\p\\Pack.0a1", 0, L"0a1"}, {L"D:\\p\\Pack002", 2, L"002"},
+        {L"D:\\p\\Pack.001", 1, L"001"},      {L"D:\\p\\Pack.003", 3, L"003"}, {L"D:\\p\\Pack.000", 0, L"000"},
+        {L"D:\\p\\Pack.1000", 1000, L"1000"}, {L"D:\\p\\Pack.abc", 0, L"abc"}, {L"D:\\p\\Pack.0a1", 0, L"0a1"},
+        {L"D:\\p\\Pack002", 2, L"002"},
     };
     for (const Case& c : cases) {
         std::wstring digits;
@@ -122,4 +123,4 @@ TEST(CabNames, PartNumberFromTheSuffixDigits)
     }
 }
 
-}  // namespace
+} // namespace

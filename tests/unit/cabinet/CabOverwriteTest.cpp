@@ -14,7 +14,10 @@ FILETIME LastWrite(const std::wstring& path)
     return data.ftLastWriteTime;
 }
 
-uint64_t Ticks(const FILETIME& time) { return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime; }
+uint64_t Ticks(const FILETIME& time)
+{
+    return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
 
 // The stored time of testcab::File as the file system should show it.
 uint64_t StoredAsUtc(const testcab::File& file, bool utc)
@@ -71,7 +74,7 @@ protected:
 TEST_F(CabOverwrite, WithoutPromptingExistingFilesAreReplacedSilently)
 {
     Prepare();
-    ::SetFileAttributesW(Target(L"two.txt").c_str(), FILE_ATTRIBUTE_READONLY);  // deletion fails, open resets it
+    ::SetFileAttributesW(Target(L"two.txt").c_str(), FILE_ATTRIBUTE_READONLY); // deletion fails, open resets it
     testenv::RecordingWindow window;
     EXPECT_EQ(Run(window.Handle(), 1), 0);
     EXPECT_TRUE(Asked(window).empty());
@@ -134,9 +137,8 @@ TEST_F(CabOverwrite, NoToAllSkipsEveryExistingFileAndListsItAsPackageFileOnly)
     }
     EXPECT_TRUE(Replaced(L"new.txt", 3));
     EXPECT_EQ(ToVector(Paths().ExtractedFiles), (std::vector<std::wstring>{Target(L"new.txt")}));
-    EXPECT_EQ(ToVector(Paths().PackageFiles),
-              (std::vector<std::wstring>{Target(L"new.txt"), Target(L"three.txt"), Target(L"two.txt"),
-                                         Target(L"one.txt")}));
+    EXPECT_EQ(ToVector(Paths().PackageFiles), (std::vector<std::wstring>{Target(L"new.txt"), Target(L"three.txt"),
+                                                                         Target(L"two.txt"), Target(L"one.txt")}));
 }
 
 TEST_F(CabOverwrite, CancelStopsWithCode11)
@@ -177,7 +179,8 @@ TEST_F(CabOverwrite, FileInUseCannotBeReplacedAndReportsTheWin32Error)
 {
     Prepare();
     // Held open without sharing: it can be neither deleted nor opened.
-    UniqueFileHandle holder(::CreateFileW(Target(L"two.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    UniqueFileHandle holder(
+        ::CreateFileW(Target(L"two.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(holder);
     testenv::RecordingWindow window;
     window.ScriptAnswers({kOverwriteYes, kOverwriteYes});
@@ -191,14 +194,15 @@ TEST_F(CabOverwrite, FileInUseCannotBeReplacedAndReportsTheWin32Error)
 
 TEST_F(CabOverwrite, ClearedContinueFlagStopsBeforeTheNextFile)
 {
-    const auto files = std::vector<testcab::File>{testcab::MakeFile("\\1.bin", 100, 1), testcab::MakeFile("\\2.bin", 100, 2),
-                                                  testcab::MakeFile("\\3.bin", 100, 3), testcab::MakeFile("\\4.bin", 100, 4)};
+    const auto files =
+        std::vector<testcab::File>{testcab::MakeFile("\\1.bin", 100, 1), testcab::MakeFile("\\2.bin", 100, 2),
+                                   testcab::MakeFile("\\3.bin", 100, 3), testcab::MakeFile("\\4.bin", 100, 4)};
     const auto parts = WriteParts(files);
     testenv::RecordingWindow window;
     int progress = 0;
     window.OnEvent([&](const testenv::WindowEvent& event) {
         if (event.message == UM_PROGRESS && ++progress == 2) {
-            Flags().Continue = 0;  // the user confirmed cancelling
+            Flags().Continue = 0; // the user confirmed cancelling
         }
     });
     CCabDecompressor engine(window.Handle(), 1);
@@ -227,8 +231,8 @@ TEST_F(CabFixture, CabTimesStoredLocalOrUtc)
     EXPECT_EQ(Ticks(data.ftCreationTime), StoredAsUtc(utc, true));
     TIME_ZONE_INFORMATION zone{};
     if (::GetTimeZoneInformation(&zone) != TIME_ZONE_ID_INVALID && zone.Bias != 0) {
-        EXPECT_NE(StoredAsUtc(local, false), StoredAsUtc(local, true));  // the zone run tells them apart
+        EXPECT_NE(StoredAsUtc(local, false), StoredAsUtc(local, true)); // the zone run tells them apart
     }
 }
 
-}  // namespace
+} // namespace

@@ -12,7 +12,7 @@ TEST(CabStrings, MinimumCapacityAndGrowthToTwiceTheRequest)
     CStrW text;
     EXPECT_EQ(text.Capacity(), 300u);
     text.Allocate(200);
-    EXPECT_EQ(text.Capacity(), 300u);  // never shrinks below what it holds
+    EXPECT_EQ(text.Capacity(), 300u); // never shrinks below what it holds
     text.Assign(std::wstring(299, L'x'));
     EXPECT_EQ(text.Capacity(), 300u);
     text.Append(L"y");
@@ -31,9 +31,11 @@ TEST(CabStrings, AppendingItsOwnContentIsSafe)
 
 TEST(CabStrings, Utf8RoundTripAndByteWidening)
 {
-    const std::wstring wide = L"\\Ordner\\\x00DC" L"bung \x20AC \xD83D\xDE00.txt";
+    const std::wstring wide = L"\\Ordner\\\x00DC"
+                              L"bung \x20AC \xD83D\xDE00.txt";
     const CStrA utf8 = CStrA::FromWide(wide);
-    EXPECT_EQ(utf8.Str(), "\\Ordner\\\xC3\x9C" "bung \xE2\x82\xAC \xF0\x9F\x98\x80.txt");
+    EXPECT_EQ(utf8.Str(), "\\Ordner\\\xC3\x9C"
+                          "bung \xE2\x82\xAC \xF0\x9F\x98\x80.txt");
     EXPECT_EQ(CStrW::FromUtf8(utf8.View()).Str(), wide);
     // Without the UTF-8 mark every byte stands for itself.
     EXPECT_EQ(CStrW::FromBytes("caf\xE9 \xC3\x9C").Str(), L"caf\x00E9 \x00C3\x009C");
@@ -74,7 +76,7 @@ TEST(CabStrings, ImpossibleAllocationThrowsOutOfMemory)
     } catch (const CStrException& error) {
         EXPECT_STREQ(error.what(), "Fatal error: Out of memory!");
     }
-    EXPECT_EQ(text.Capacity(), 300u);  // the old buffer is kept
+    EXPECT_EQ(text.Capacity(), 300u); // the old buffer is kept
 }
 
-}  // namespace
+} // namespace

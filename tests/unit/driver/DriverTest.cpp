@@ -34,7 +34,7 @@ protected:
         ResetProcessContext();
         m_package = m_dir / L"pkg\\";
         m_temp = m_dir / L"temp\\";
-        m_extraction = m_dir / L"out\\new\\";  // created by the job
+        m_extraction = m_dir / L"out\\new\\"; // created by the job
         ::CreateDirectoryW(m_package.c_str(), nullptr);
         ::CreateDirectoryW(m_temp.c_str(), nullptr);
         COrloInitalizer& settings = Settings();
@@ -176,7 +176,7 @@ TEST_F(Driver, PartRemovedWhileExtractionRuns)
     testenv::RecordingWindow window;
     window.OnEvent([this](const testenv::WindowEvent& event) {
         if (event.message == UM_PROGRESS && event.wParam == 1) {
-            ::DeleteFileW(m_parts[1].c_str());  // a.bin is done; b.bin runs into part 2
+            ::DeleteFileW(m_parts[1].c_str()); // a.bin is done; b.bin runs into part 2
         }
     });
     Run(window);
@@ -241,7 +241,7 @@ TEST_F(Driver, SingleFilePackageFromItsPackageDataEntry)
 
 TEST_F(Driver, SingleFileCopyFailure)
 {
-    Settings().SetMultiPartDownload(0);  // and no executable at the package path
+    Settings().SetMultiPartDownload(0); // and no executable at the package path
     testenv::RecordingWindow window;
     Run(window);
     const auto trace = Trace(window);
@@ -329,7 +329,7 @@ TEST_F(Driver, LogLinesReachASlowWindowWholeAndInOrder)
     testenv::RecordingWindow window;
     window.OnEvent([](const testenv::WindowEvent& event) {
         if (event.message == UM_LOG_REQUEST) {
-            ::Sleep(15);  // a window thread slower than the job
+            ::Sleep(15); // a window thread slower than the job
         }
     });
     Run(window);
@@ -389,4 +389,4 @@ TEST(ExtractionErrorText, TextsPerCode)
     ResetProcessContext();
 }
 
-}  // namespace
+} // namespace

@@ -88,8 +88,8 @@ TEST(Md5, LargeFileIsStreamedNotLoaded)
     testenv::ScratchDir dir(L"md5");
     const size_t size = 64u << 20;
     {
-        UniqueFileHandle file(::CreateFileW((dir / L"large.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                            0, nullptr));
+        UniqueFileHandle file(
+            ::CreateFileW((dir / L"large.bin").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         const auto chunk = testcab::Bytes(1 << 20, 5);
         for (size_t written = 0; written < size; written += chunk.size()) {
             DWORD done = 0;
@@ -105,4 +105,4 @@ TEST(Md5, LargeFileIsStreamedNotLoaded)
     EXPECT_LT(after.PeakWorkingSetSize, before.PeakWorkingSetSize + (16u << 20));
 }
 
-}  // namespace
+} // namespace

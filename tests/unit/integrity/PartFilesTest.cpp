@@ -129,11 +129,11 @@ TEST_F(PartFiles, FallbackNeedsANonZeroSetId)
 TEST_F(PartFiles, NamedPartOfAnotherSetFallsBackToTheExecutableName)
 {
     MakePackage();
-    Settings().SetCabinetSetId(kSetId + 1);  // Pack.001 is not ours; the fallback does not read headers
+    Settings().SetCabinetSetId(kSetId + 1); // Pack.001 is not ours; the fallback does not read headers
     std::wstring failed;
     std::list<std::wstring> lines;
     EXPECT_EQ(Validator().GetValidPartName(failed, lines), m_package + L"Pack.001");
-    EXPECT_EQ(Validate(), -3);  // ...but every header check fails
+    EXPECT_EQ(Validate(), -3); // ...but every header check fails
 }
 
 TEST_F(PartFiles, LaterFailureWins)
@@ -168,14 +168,14 @@ TEST_F(PartFiles, ListEndsAtTheFirstMissingPartFileInfoKey)
 {
     MakePackage();
     SetKey(L"PartFileIno", L"001", L"");
-    ASSERT_TRUE(::DeleteFileW(m_parts[3].c_str()));  // not listed any more, so not missed
+    ASSERT_TRUE(::DeleteFileW(m_parts[3].c_str())); // not listed any more, so not missed
     EXPECT_EQ(Validate(), 0);
     EXPECT_TRUE(Lines().empty());
 
     MakePackage();
     SetKey(L"PartFileIno", L"003", L"");
     SetKey(L"HashCode", L"004", L"bad");
-    EXPECT_EQ(Validate(), 0);  // 001 and 002 only: a gap ends the list
+    EXPECT_EQ(Validate(), 0); // 001 and 002 only: a gap ends the list
     EXPECT_EQ(Lines().size(), 4u);
 }
 
@@ -229,7 +229,7 @@ TEST_F(PartFiles, PartNumberMustBePositiveDigits)
         EXPECT_FALSE(header.ValidateCabinetFile(m_package + name)) << name;
     }
     CCabDecompressor header(nullptr, 0);
-    EXPECT_TRUE(header.ValidateCabinetFile(m_parts[2]));  // part 3 with cabinet index 2
+    EXPECT_TRUE(header.ValidateCabinetFile(m_parts[2])); // part 3 with cabinet index 2
     EXPECT_NE(LogText().find("Could not get cab number for cabinet."), std::string::npos);
 }
 
@@ -277,4 +277,4 @@ TEST_F(PartFiles, PropertiesFileEditedAfterStartUpIsNoticed)
     EXPECT_NE(LogText().find(" : Return Code : 2"), std::string::npos);
 }
 
-}  // namespace
+} // namespace
