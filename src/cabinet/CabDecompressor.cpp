@@ -313,6 +313,9 @@ UINT CCabDecompressor::Read(INT_PTR handle, void* buffer, UINT count)
 
 UINT CCabDecompressor::Write(INT_PTR handle, const void* buffer, UINT count)
 {
+    if (m_abort) {
+        return static_cast<UINT>(-1);  // the library may go on decoding the file: write no more of it
+    }
     DWORD written = 0;
     const BOOL ok = ::WriteFile(AsHandle(handle), buffer, count, &written, nullptr);
     if (handle == m_output.handle) {

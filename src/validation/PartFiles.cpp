@@ -118,7 +118,8 @@ bool CExtractorValidator::IsParameterFileNotCorrupt()
         Log().WriteLine(kLogWarning, kFunction, L"%ls : Return Code : %d", error.c_str(), static_cast<int>(code));
         return true;
     }
-    if (hash != m_parameterFileBaseline) {
+    // Without a baseline (start-up could not hash the file) there is nothing to compare with.
+    if (!m_parameterFileBaseline.empty() && hash != m_parameterFileBaseline) {
         Log().WriteLine(kLogError, kFunction, L"Settings have been corrupted. Please start the package again.");
         return false;
     }

@@ -271,6 +271,11 @@ TEST_F(PartFiles, PropertiesFileEditedAfterStartUpIsNoticed)
     EXPECT_FALSE(Validator().IsParameterFileNotCorrupt());
     EXPECT_NE(LogText().find("Settings have been corrupted. Please start the package again."), std::string::npos);
 
+    // No baseline taken at start-up: nothing to compare with.
+    Validator().SetParameterFileBaseline(L"");
+    EXPECT_TRUE(Validator().IsParameterFileNotCorrupt());
+    Validator().SetParameterFileBaseline(baseline);
+
     // A file that cannot be hashed any more counts as unchanged.
     ASSERT_TRUE(::DeleteFileW(Validator().GetPropertiesPath().c_str()));
     EXPECT_TRUE(Validator().IsParameterFileNotCorrupt());
