@@ -48,6 +48,25 @@ TEST_F(CabFixture, MultiPartSetWithSpanningFilesIsExtractedOnceByteForByte)
     EXPECT_EQ(progress, files.size());
 }
 
+TEST_F(CabFixture, FileOfferedAgainLaterInTheChainIsNotAskedAboutOrRewritten)
+{
+    // The same name in parts 1 and 3: the second offer comes after this run wrote the file.
+    auto first = testcab::MakeFile("\\same.txt", 30 * 1024, 1);
+    auto again = testcab::MakeFile("\\same.txt", 30 * 1024, 2);
+    const auto parts = WriteParts({first, testcab::MakeFile("\\middle.bin", 100 * 1024, 3), again}, 64 * 1024);
+    ASSERT_EQ(parts.size(), 3u);
+    testenv::RecordingWindow window;
+    window.ScriptAnswers({kOverwriteYes});
+    CCabDecompressor engine(window.Handle(), 0);
+    EXPECT_EQ(engine.ExtractCabinet(parts[0], m_target), 0);
+    for (const auto& event : window.Events()) {
+        EXPECT_NE(event.message, UM_ASK_OVERWRITE);
+    }
+    EXPECT_EQ(testenv::ReadFileBytes(Target(L"same.txt")), first.data);
+    EXPECT_EQ(CountNoCase(Paths().ExtractedFiles, Target(L"same.txt")), 1u);
+    EXPECT_EQ(CountNoCase(Paths().PackageFiles, Target(L"same.txt")), 1u);
+}
+
 TEST_F(CabFixture, PartsUnderAnotherBaseNameThanRecordedStillChain)
 {
     // Shorter and longer recorded names than "Pack": the library is pointed at Pack.00n either way.
