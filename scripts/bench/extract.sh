@@ -63,6 +63,7 @@ fi
 winpath() { local p="${1#"$TARVEX_DRIVE_D"/}"; printf 'D:\\%s' "${p//\//\\}"; }
 now() { date +%s.%N; }
 rate() { awk -v b="$1" -v s="$2" 'BEGIN {if (s > 0) printf "%.1f", b / 1048576 / s; else print "-"}'; }
+max() { awk -v a="$1" -v b="$2" 'BEGIN {print (a + 0 > b + 0) ? a : b}'; }
 pct() { awk -v a="$1" -v b="$2" 'BEGIN {if (b > 0) printf "%.0f%%", 100 * a / b; else print "-"}'; }
 
 printf '[Package]\nName=Bench\n' >"$bench/template.ini"
@@ -77,25 +78,30 @@ run() {  # label source
   part_bytes=$(stat -c %s "${parts[@]}" | awk '{s+=$1} END {print s}')
   cat "${parts[@]}" >/dev/null  # same page cache for everyone
 
-  start=$(now); md5sum "${parts[@]}" >/dev/null; end=$(now)
-  local md5sum_rate
-  md5sum_rate=$(rate "$part_bytes" "$(awk -v a="$start" -v b="$end" 'BEGIN {print b - a}')")
+  # Best of two runs each: the machine is shared.
+  local md5sum_rate=0 md5_rate=0 validate_rate=0 extract_rate=0 cab_rate=0 extracted_mb=0 peak=0 r
+  for _ in 1 2; do
+    start=$(now); md5sum "${parts[@]}" >/dev/null; end=$(now)
+    r=$(rate "$part_bytes" "$(awk -v a="$start" -v b="$end" 'BEGIN {print b - a}')")
+    md5sum_rate=$(max "$md5sum_rate" "$r")
 
-  figures=$("$root/scripts/wine-run.sh" "$bin_dir" "$bin_dir/bin/extract_bench.exe" "$(winpath "$pkg/Bench.exe")" \
-    "$(winpath "$bench/x-$label")" "$(winpath "$bench/t-$label")" | tr -d '\r')
-  local md5_rate extract_rate extracted_mb peak validate_rate
-  md5_rate=$(awk '/^md5 / {print $4}' <<<"$figures")
-  validate_rate=$(awk '/^validate / {print $4}' <<<"$figures")
-  extract_rate=$(awk '/^extract / {print $9}' <<<"$figures")
-  extracted_mb=$(awk '/^extract / {print $7}' <<<"$figures")
-  peak=$(awk '/^peak / {print $2}' <<<"$figures")
+    rm -rf "$bench/x-$label" "$bench/t-$label"
+    figures=$("$root/scripts/wine-run.sh" "$bin_dir" "$bin_dir/bin/extract_bench.exe" "$(winpath "$pkg/Bench.exe")" \
+      "$(winpath "$bench/x-$label")" "$(winpath "$bench/t-$label")" | tr -d '\r')
+    md5_rate=$(max "$md5_rate" "$(awk '/^md5 / {print $4}' <<<"$figures")")
+    validate_rate=$(max "$validate_rate" "$(awk '/^validate / {print $4}' <<<"$figures")")
+    extract_rate=$(max "$extract_rate" "$(awk '/^extract / {print $8}' <<<"$figures")")
+    extracted_mb=$(awk '/^extract / {print $6}' <<<"$figures")
+    peak=$(max "$peak" "$(awk '/^peak / {print $2}' <<<"$figures")")
 
-  mkdir -p "$bench/cab-$label" "$bench/c-$label"
-  cp "${parts[@]}" "$bench/cab-$label/"
-  for p in "$bench/cab-$label"/*; do printf 'MSCF' | dd of="$p" bs=1 count=4 conv=notrunc status=none; done
-  start=$(now); cabextract -q -d "$bench/c-$label" "$bench/cab-$label/Bench.001"; end=$(now)
-  local cab_rate
-  cab_rate=$(awk -v m="$extracted_mb" -v a="$start" -v b="$end" 'BEGIN {printf "%.1f", m / (b - a)}')
+    rm -rf "$bench/cab-$label" "$bench/c-$label"
+    mkdir -p "$bench/cab-$label" "$bench/c-$label"
+    cp "${parts[@]}" "$bench/cab-$label/"
+    for p in "$bench/cab-$label"/*; do printf 'MSCF' | dd of="$p" bs=1 count=4 conv=notrunc status=none; done
+    start=$(now); cabextract -q -d "$bench/c-$label" "$bench/cab-$label/Bench.001"; end=$(now)
+    r=$(awk -v m="$extracted_mb" -v a="$start" -v b="$end" 'BEGIN {printf "%.1f", m / (b - a)}')
+    cab_rate=$(max "$cab_rate" "$r")
+  done
 
   printf '%-7s %8s MB %6s %9s %9s %6s %10s %9s %10s %6s %9s MB\n' "$label" "$(awk -v b="$part_bytes" 'BEGIN {printf "%.0f", b / 1048576}')" \
     "${#parts[@]}" "$md5_rate" "$md5sum_rate" "$(pct "$md5_rate" "$md5sum_rate")" "$validate_rate" \

@@ -107,6 +107,7 @@ void CCabDecompressor::ResetForOperation()
     m_afterNextCabinet = false;
     m_renamedParts.clear();
     m_handledTargets.clear();
+    m_readyFolders.clear();
 }
 
 std::wstring CCabDecompressor::GetErrorText()
@@ -246,11 +247,8 @@ void CCabDecompressor::Release(void* block)
 
 INT_PTR CCabDecompressor::Open(const std::wstring& path, int flags, int mode)
 {
+    (void)mode;
     const std::wstring longPath = LongPath(path);
-    if ((flags & _O_CREAT) != 0) {
-        // A read-only or hidden file is replaced, not refused.
-        ::SetFileAttributesW(longPath.c_str(), FILE_ATTRIBUTE_NORMAL);
-    }
     DWORD access = GENERIC_READ;
     if ((flags & (_O_WRONLY | _O_RDWR)) == _O_WRONLY) {
         access = GENERIC_WRITE;
@@ -263,9 +261,19 @@ INT_PTR CCabDecompressor::Open(const std::wstring& path, int flags, int mode)
     } else if ((flags & _O_TRUNC) != 0) {
         disposition = TRUNCATE_EXISTING;
     }
-    (void)mode;
-    const HANDLE handle = ::CreateFileW(longPath.c_str(), access, FILE_SHARE_READ, nullptr, disposition,
-                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    auto open = [&] {
+        return ::CreateFileW(longPath.c_str(), access, FILE_SHARE_READ, nullptr, disposition,
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    };
+    HANDLE handle = open();
+    if (handle == INVALID_HANDLE_VALUE && (flags & _O_CREAT) != 0 && ::GetLastError() == ERROR_ACCESS_DENIED) {
+        // A read-only, hidden or system file is replaced, not refused: make it normal and retry.
+        if (::SetFileAttributesW(longPath.c_str(), FILE_ATTRIBUTE_NORMAL)) {
+            handle = open();
+        } else {
+            ::SetLastError(ERROR_ACCESS_DENIED);
+        }
+    }
     if (handle == INVALID_HANDLE_VALUE) {
         return -1;
     }
@@ -314,7 +322,7 @@ UINT CCabDecompressor::Read(INT_PTR handle, void* buffer, UINT count)
 UINT CCabDecompressor::Write(INT_PTR handle, const void* buffer, UINT count)
 {
     if (m_abort) {
-        return static_cast<UINT>(-1);  // the library may go on decoding the file: write no more of it
+        return static_cast<UINT>(-1); // the library may go on decoding the file: write no more of it
     }
     DWORD written = 0;
     const BOOL ok = ::WriteFile(AsHandle(handle), buffer, count, &written, nullptr);

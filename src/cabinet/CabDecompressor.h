@@ -118,7 +118,7 @@ private:
     void RenameNextCabinetInPlace(PFDINOTIFICATION notification);
     FileOverwriteResult FileOverwrite(const std::wstring& targetPath);
     INT_PTR OpenOutput(const std::wstring& targetPath, bool truncate);
-    void ApplyTimeAndAttributes(const std::wstring& path, uint16_t date, uint16_t time, uint16_t attributes);
+    void ApplyTimeAndAttributes(HANDLE file, uint16_t date, uint16_t time, uint16_t attributes);
     void RefuseName(const std::wstring& storedName, const std::wstring& reason);
     void FinishOutput();
 
@@ -150,4 +150,5 @@ private:
     std::map<std::wstring, std::wstring> m_renamedParts; // recorded name (lower case) -> name on disk
     // Target paths (lower case) decided in this extraction: each file is handled once.
     std::set<std::wstring> m_handledTargets;
+    std::set<std::wstring> m_readyFolders; // file folders (lower case) that exist and are recorded
 };

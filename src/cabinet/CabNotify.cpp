@@ -198,8 +198,12 @@ INT_PTR CCabDecompressor::OnCopyFile(PFDINOTIFICATION notification)
         return -1;
     }
 
-    // A folder that cannot be created shows up as a failed open below.
-    CCabFile::CreateFileFolder(target.fileFolder, targetFolder);
+    // A folder that cannot be created shows up as a failed open below. Folders made or found in
+    // this extraction are not looked at again.
+    const std::wstring folderKey = ToLowerW(target.fileFolder);
+    if (m_readyFolders.count(folderKey) == 0 && CCabFile::CreateFileFolder(target.fileFolder, targetFolder) == 0) {
+        m_readyFolders.insert(folderKey);
+    }
     m_handledTargets.insert(key);
 
     INT_PTR handle = -1;
@@ -314,29 +318,27 @@ DWORD CCabDecompressor::ClearReadOnlyAttribute(const std::wstring& path)
 
 INT_PTR CCabDecompressor::OnCloseFile(PFDINOTIFICATION notification)
 {
-    const std::wstring path = m_output.path;
     const bool complete = m_output.handle == notification->hf && m_output.written == m_output.expectedSize;
-    Close(notification->hf);
     if (!complete) {
         // The library gave up inside the file (missing part, bad data): the cleanup after the
         // loop removes what was written.
+        Close(notification->hf);
         return 0;
     }
+    // Times and attributes go through the handle that wrote the file: one call instead of
+    // reopening it by name.
+    ApplyTimeAndAttributes(reinterpret_cast<HANDLE>(notification->hf), notification->date, notification->time,
+                           notification->attribs);
+    Close(notification->hf);
     m_output.complete = true;
-    ApplyTimeAndAttributes(path, notification->date, notification->time, notification->attribs);
     m_output = OutputFile{};
     SendProgress();
     return 1;
 }
 
-void CCabDecompressor::ApplyTimeAndAttributes(const std::wstring& path, uint16_t date, uint16_t time,
-                                              uint16_t attributes)
+void CCabDecompressor::ApplyTimeAndAttributes(HANDLE file, uint16_t date, uint16_t time, uint16_t attributes)
 {
-    UniqueFileHandle file(::CreateFileW(LongPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        return;
-    }
+    FILE_BASIC_INFO info{}; // zero fields stay as they are
     if (!m_keepWriteTime) {
         FILETIME stored{};
         FILETIME utc{};
@@ -346,11 +348,13 @@ void CCabDecompressor::ApplyTimeAndAttributes(const std::wstring& path, uint16_t
             } else {
                 ::LocalFileTimeToFileTime(&stored, &utc);
             }
-            ::SetFileTime(file.Get(), &utc, nullptr, &utc);
+            info.CreationTime.LowPart = utc.dwLowDateTime;
+            info.CreationTime.HighPart = static_cast<LONG>(utc.dwHighDateTime);
+            info.LastWriteTime = info.CreationTime;
         }
     }
-    file.Reset();
     const DWORD applied = attributes & kCabAttribApplied;
-    ::SetFileAttributesW(LongPath(path).c_str(), applied != 0 ? applied : FILE_ATTRIBUTE_NORMAL);
+    info.FileAttributes = applied != 0 ? applied : FILE_ATTRIBUTE_NORMAL;
+    ::SetFileInformationByHandle(file, FileBasicInfo, &info, sizeof(info));
     m_keepWriteTime = false;
 }
