@@ -22,8 +22,12 @@ constexpr int kMaxTargetPath = 260;
 
 std::wstring FullPath(const std::wstring& path)
 {
-    std::wstring full(32768, L'\0');
-    const DWORD length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    std::wstring full(MAX_PATH * 2, L'\0');
+    DWORD length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length >= full.size()) {  // too small: the length asked for includes the terminator
+        full.assign(length, L'\0');
+        length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    }
     if (length == 0 || length >= full.size()) {
         return {};
     }
