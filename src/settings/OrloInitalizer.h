@@ -99,6 +99,11 @@ public:
     void SetOSResult(int value) { m_osResult = value; }
     ExtractLogRecord& LogRequestRecord() { return m_logRequest; }
 
+    // Read by Init from the properties file; set directly by callers that build settings themselves.
+    void SetMultiPartDownload(int value) { m_multiPartDownload = value; }
+    void SetCabinetSetId(uint16_t value) { m_cabinetSetId = value; }
+    void SetFileCount(int value) { m_fileCount = value; }
+
 protected:
     std::wstring m_extractionPath;
     std::wstring m_tempDirectory;

@@ -1,6 +1,9 @@
 #pragma once
 // CExtractorValidator: the process-wide validation object (extraction path, free space, setup
 // language, license files, part files and integrity). Reach it through Validator().
+#include <windows.h>
+
+#include <list>
 #include <string>
 
 class CExtractorValidator {
@@ -19,4 +22,32 @@ public:
 protected:
     std::wstring m_propertiesPath;
     std::wstring m_conditionMessageKeys;
+
+    // ---- Part files and integrity (PartFiles.cpp, Md5.cpp)
+public:
+    // Full path of part 1, or empty (then `failedFile` holds the path tried first).
+    std::wstring GetValidPartName(std::wstring& failedFile, std::list<std::wstring>& logLines);
+    // 0 valid, -2 missing, -3 wrong cabinet, -5 MD5 mismatch; `failedFile` names the last failing
+    // part. Log lines are inserted at the head of `logLines`.
+    int ValidateParts(std::wstring& failedFile, int overwriteWithoutPrompting, std::list<std::wstring>& logLines);
+    // MD5 of a file as 32 lower-case hex digits appended to `hashOut`; 0 or the Win32 error
+    // (then `errorOut` says which step failed).
+    static DWORD ComputeFileMd5(const std::wstring& path, std::wstring& hashOut, std::wstring& errorOut);
+    // False when the properties file no longer has the hash taken at start-up.
+    bool IsParameterFileNotCorrupt();
+    void SetParameterFileBaseline(const std::wstring& hash) { m_parameterFileBaseline = hash; }
+    const std::wstring& GetParameterFileBaseline() const { return m_parameterFileBaseline; }
+
+    const std::wstring& GetFirstPartName() const { return m_firstPartName; }
+    const std::wstring& GetPartNamePattern() const { return m_partNamePattern; }
+    // The package executable; its part files lie beside it. The running module unless set.
+    void SetPackageExecutable(const std::wstring& path) { m_packageExecutable = path; }
+    std::wstring GetPackageExecutable() const;
+    std::wstring GetPackageFolder() const;  // ends with "\"
+
+protected:
+    std::wstring m_firstPartName;
+    std::wstring m_partNamePattern;
+    std::wstring m_parameterFileBaseline;
+    std::wstring m_packageExecutable;
 };

@@ -1,0 +1,44 @@
+#pragma once
+// ExtractPackage: the worker job that turns the package into files in the extraction path. It
+// checks the part files, runs the cabinet engine on the first cabinet, records the outcome in the
+// extraction status and reports to its window (WindowMessages.h): log lines and progress are sent
+// synchronously, so every line reaches the window whole and in order; "done" or "failed" is posted
+// last.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+// What the job needs from the thread that runs it.
+struct ExtractionTarget {
+    HWND window = nullptr;               // receives the messages; may be null
+    std::function<bool()> stopRequested; // the worker's stop event, tested once at the start
+    // Shows a user message in full-GUI mode; empty: a stop box owned by the window.
+    std::function<void(const std::wstring& text)> showMessage;
+};
+
+void ExtractPackage(const ExtractionTarget& target);
+
+// Thread procedure for the program's worker-thread wrapper (anything with Window() and ShouldStop()).
+template <class Worker> unsigned __stdcall ExtractPackageThread(void* worker)
+{
+    auto* owner = static_cast<Worker*>(worker);
+    ExtractionTarget target;
+    target.window = owner->Window();
+    target.stopRequested = [owner] { return owner->ShouldStop(); };
+    ExtractPackage(target);
+    return 0;
+}
+
+// The user message (empty when there is none) and the log text for an extraction error code.
+struct ExtractionErrorTexts {
+    std::wstring message;
+    std::wstring log;
+};
+// `name` is the part file or file concerned; `driveRoot` the root of the extraction path ("C:").
+ExtractionErrorTexts MakeExtractionErrorTexts(int code, const std::wstring& name, const std::wstring& driveRoot);
+
+// Returns the log text for `code`; in full-GUI mode also shows the user message through `show`
+// (or a stop box owned by `owner` when `show` is empty).
+std::wstring GetExtractionErrorText(int code, const std::wstring& name,
+                                    const std::function<void(const std::wstring&)>& show = {}, HWND owner = nullptr);
