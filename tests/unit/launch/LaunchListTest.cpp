@@ -4,7 +4,6 @@
 
 #include "LaunchFixture.h"
 #include "launch/LaunchList.h"
-#include "launch/LaunchState.h"
 
 namespace {
 using launchtest::LaunchFixture;
@@ -256,20 +255,6 @@ TEST_F(LaunchList, NothingToStartLeavesTheDeletionHere)
     EXPECT_TRUE(applications.empty());
     EXPECT_EQ(Settings().GetExtractionStatus(), 2);
     EXPECT_EQ(Flags().SelfDeleteOnExit, 1);
-}
-
-TEST_F(LaunchList, LoadsTheReturnCodesOfEachProgram)
-{
-    Place(L"Setup1.exe");
-    Place(L"Setup2.exe");
-    WriteProperties(L"[Runtime]\nMultilaunch=1\nAutoLaunch1=Setup1.exe\nAutoLaunch2=Setup2.exe\n"
-                    L"[AutoLaunch1]\nReturnCode_0=success:{Ok}\n[AutoLaunch2]\nReturnCode_1603=error:{Bad}\n"
-                    L"[1033]\nOk=Fine\nBad=Broken\nMessageOnFinish=Done\n");
-    Build();
-    const auto& table = LaunchData().ReturnCodeMessages;
-    EXPECT_EQ(table.at(L"autolaunch1:returncode_0"), L"success:Fine");
-    EXPECT_EQ(table.at(L"autolaunch2:returncode_1603"), L"error:Broken");
-    EXPECT_EQ(LaunchData().FinishMessages.at(L"MessageOnFinish"), L"Done");
 }
 
 } // namespace

@@ -65,19 +65,6 @@ TEST(LaunchRules, ExpandsPlaceholdersFollowedByASeparator)
     }
 }
 
-TEST(LaunchRules, KnowsTheSupportedPlaceholdersInAnyCase)
-{
-    for (const wchar_t* token :
-         {L"%TEMP%", L"%tmp%", L"%WinDir%", L"%ALLUSERSPROFILE%", L"%userprofile%", L"%SystemRoot%", L"%APPDATA%",
-          L"%SYSTEMDRIVE%", L"%CommonProgramFiles%", L"%HOMEDRIVE%", L"%HOMEPATH%", L"%LOCALAPPDATA%", L"%ProgramData%",
-          L"%ProgramFiles%", L"%PUBLIC%"}) {
-        EXPECT_TRUE(IsSupportedEnvPlaceholder(token)) << WideToUtf8(token);
-    }
-    for (const wchar_t* token : {L"%PATH%", L"%USERNAME%", L"TEMP", L"%TEMP", L"%ProgramFiles(x86)%"}) {
-        EXPECT_FALSE(IsSupportedEnvPlaceholder(token)) << WideToUtf8(token);
-    }
-}
-
 TEST(LaunchRules, ElevatesOnlyMsiexec)
 {
     struct Case {
@@ -108,18 +95,8 @@ TEST(LaunchRules, ElevatesOnlyMsiexec)
     }
 }
 
-TEST(LaunchRules, NamesKeysAndSplitsLaunchValues)
+TEST(LaunchRules, ProbesBesideTheLaunchedProgram)
 {
-    EXPECT_EQ(LaunchKeyName(-1), L"AutoLaunch");
-    EXPECT_EQ(LaunchKeyName(0), L"AutoLaunch1");
-    EXPECT_EQ(LaunchKeyName(11), L"AutoLaunch12");
-    EXPECT_EQ(ParamsKeyName(-1), L"LaunchEXEParams");
-    EXPECT_EQ(ParamsKeyName(1), L"LaunchEXEParams2");
-    EXPECT_TRUE(IsMultilaunchValue(L"1"));
-    for (const wchar_t* value : {L"", L"0", L"True", L"1 ", L" 1", L"01"}) {
-        EXPECT_FALSE(IsMultilaunchValue(value)) << WideToUtf8(value);
-    }
-
     struct Case {
         const wchar_t* value;
         const wchar_t* folder;
@@ -140,50 +117,6 @@ TEST(LaunchRules, NamesKeysAndSplitsLaunchValues)
     EXPECT_TRUE(IsFamilyLauncherName(L"start.EXE"));
     EXPECT_FALSE(IsFamilyLauncherName(L"Start.exe.bak"));
     EXPECT_FALSE(IsFamilyLauncherName(L"Setup.exe"));
-}
-
-TEST(LaunchRules, ComposesTheHandshakeAndMsiCommandLines)
-{
-    EXPECT_EQ(DeleteOnFinishParameter(L"D:\\Pkg\\"), L"/DeleteOnFinish=\"D:\\Pkg\\ExtractedFilesToDelete.txt\"");
-    EXPECT_EQ(DeleteOnFinishParameter(L"D:\\Pkg"), L"/DeleteOnFinish=\"D:\\Pkg\\ExtractedFilesToDelete.txt\"");
-    EXPECT_EQ(AppendParameter(L"/q", L"/s"), L"/q /s");
-    EXPECT_EQ(AppendParameter(L"/q", L""), L"/q ");
-    EXPECT_EQ(AppendParameter(L"", L"/s"), L" /s");
-    EXPECT_EQ(JoinPath(L"D:\\Pkg\\", L"Setup.exe"), L"D:\\Pkg\\Setup.exe");
-    EXPECT_EQ(JoinPath(L"D:\\Pkg", L"a\\Setup.exe"), L"D:\\Pkg\\a\\Setup.exe");
-
-    EXPECT_EQ(LaunchExtension(L"D:\\a.b\\Setup.MSI"), L".MSI");
-    EXPECT_EQ(LaunchExtension(L"D:\\a.b\\Setup"), L".b\\Setup");
-    EXPECT_EQ(LaunchExtension(L"Setup"), L"Setup");
-    EXPECT_EQ(MsiArguments(L"D:\\My Pkg\\a.msi", L"/qn X=1"), L"/i \"D:\\My Pkg\\a.msi\" /qn X=1");
-}
-
-TEST(FinishRules, SplitsReturnCodeValues)
-{
-    struct Case {
-        const wchar_t* value;
-        const wchar_t* prefix;
-    };
-    const Case cases[] = {
-        {L"success:{Key}", L"success:"},
-        {L"Error:{Key}", L"Error:"},
-        {L"SUCCESS:", L"SUCCESS:"},
-        {L"eRRoR:x", L"eRRoR:"},
-        {L"{Key}", L""},
-        {L" success:{Key}", L""},
-        {L"succes:{Key}", L""},
-        {L"", L""},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(ReturnCodePrefix(c.value), c.prefix) << WideToUtf8(c.value);
-    }
-    EXPECT_EQ(BracedLanguageKey(L"{Key}"), L"Key");
-    EXPECT_EQ(BracedLanguageKey(L"{{Key}}}"), L"Key");
-    EXPECT_EQ(BracedLanguageKey(L"Key"), L"");
-    EXPECT_EQ(BracedLanguageKey(L"{Key"), L"");
-    EXPECT_EQ(BracedLanguageKey(L""), L"");
-    EXPECT_EQ(ReturnCodeLookupKey(L"AutoLaunch2", 3010), L"autolaunch2:returncode_3010");
-    EXPECT_EQ(ReturnCodeLookupKey(L"AutoLaunch", -1), L"autolaunch:returncode_-1");
 }
 
 TEST(FinishRules, ChoosesTheFinishMessage)
