@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "CleanupFixture.h"
+#include "ProcessRunner.h"
 #include "launch/Cleanup.h"
 #include "launch/LaunchState.h"
-#include "util/Handles.h"
 
 namespace {
 using cleanuptest::CleanupFixture;
@@ -255,14 +255,8 @@ TEST_F(Cleanup, FilesHeldOpenInTheTempFolderAreReported)
     // Another process keeps the file open without sharing.
     const std::wstring holder = Scratch() + L"Holder.exe";
     ASSERT_TRUE(::CopyFileW((testenv::BinDir() + L"FakeSetup.exe").c_str(), holder.c_str(), FALSE));
-    std::wstring command = L"\"" + holder + L"\" /hold=\"" + held + L"\" /sleep=60000";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    ASSERT_TRUE(
-        ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
-    UniqueKernelHandle processHandle(process.hProcess);
-    UniqueKernelHandle threadHandle(process.hThread);
+    testenv::BackgroundProcess process(holder, {L"/hold=" + held, L"/sleep=60000"});
+    ASSERT_TRUE(process.Started());
     bool holding = false;
     for (int i = 0; i < 600 && !holding; ++i) {
         const auto runs = launchtest::ReadRuns(holder);
@@ -274,8 +268,9 @@ TEST_F(Cleanup, FilesHeldOpenInTheTempFolderAreReported)
     ASSERT_TRUE(holding);
 
     RemoveOrloTempDirectory();
-    ::TerminateProcess(processHandle.Get(), 0);
-    ::WaitForSingleObject(processHandle.Get(), 10000);
+    ::TerminateProcess(process.Handle(), 0);
+    DWORD exitCode = 0;
+    process.Wait(10000, exitCode);
 
     EXPECT_TRUE(PathExists(held));
     EXPECT_FALSE(PathExists(temp + L"other.txt"));

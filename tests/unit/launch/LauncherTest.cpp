@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "LaunchFixture.h"
+#include "ProcessRunner.h"
 #include "launch/FinishMessages.h"
 #include "launch/LaunchList.h"
 #include "launch/LaunchState.h"
@@ -293,15 +294,11 @@ protected:
     void TearDown() override
     {
         // Leave the prefix as it was: remove the product again.
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION process{};
-        std::wstring command = L"msiexec.exe /x \"" + m_msi + L"\" /qn";
-        if (!m_msi.empty() && ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                               &startup, &process)) {
-            ::WaitForSingleObject(process.hProcess, 60000);
-            ::CloseHandle(process.hThread);
-            ::CloseHandle(process.hProcess);
+        if (!m_msi.empty()) {
+            wchar_t system[MAX_PATH] = {};
+            ::GetSystemDirectoryW(system, MAX_PATH);
+            const auto result = testenv::RunProcess(std::wstring(system) + L"\\msiexec.exe", {L"/x", m_msi, L"/qn"});
+            EXPECT_TRUE(result.started && result.exitCode == 0) << result.startError << " " << result.exitCode;
         }
         Launcher::TearDown();
     }
@@ -321,10 +318,11 @@ TEST_F(MsiLaunch, InstallsThroughMsiexecAndMapsItsExitCode)
 
 TEST_F(MsiLaunch, AFailedInstallIsConfiguredAsError)
 {
-    m_msi = Place(L"TestSetup.msi", L"fakesetup\\TestSetup.msi");
+    // Nothing gets installed, so nothing is removed afterwards.
+    const std::wstring msi = Place(L"TestSetup.msi", L"fakesetup\\TestSetup.msi");
     WritePackage(L"AutoLaunch=TestSetup.msi", L"LaunchEXEParams=/qn FAILSETUP=1");
     EXPECT_EQ(Run(), 0);
-    EXPECT_TRUE(LogHas(L"LaunchMultipleApplications", FormatW(L"Return code of - %ls is 1603", m_msi.c_str())));
+    EXPECT_TRUE(LogHas(L"LaunchMultipleApplications", FormatW(L"Return code of - %ls is 1603", msi.c_str())));
     EXPECT_EQ(Settings().GetExtractionStatus(), -6);
     EXPECT_EQ(GetFinishMessage(), L"Install failed");
 }
