@@ -87,6 +87,7 @@ public:
     int GetNoConditioncheck() const { return m_noConditionCheck; }
     int GetNoOSCheck() const { return m_noOSCheck; }
     int GetWaitForAutolaunchFinish() const { return m_waitForAutolaunchFinish; }
+    void SetWaitForAutolaunchFinish(int value) { m_waitForAutolaunchFinish = value; }  // tests
     int GetOverwriteWithoutPrompting() const { return m_overwriteWithoutPrompting; }
     void SetOverwriteWithoutPrompting(int value) { m_overwriteWithoutPrompting = value; }
     int GetOverwriteForAll() const { return m_overwriteForAll; }

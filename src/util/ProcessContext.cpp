@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "log/BuildLogFile.h"
+#include "launch/LaunchState.h"
 #include "log/LogCounters.h"
 #include "settings/OrloInitalizer.h"
 #include "util/Util.h"
@@ -19,6 +20,7 @@ struct ProcessContext {
     COSValidator os;
     RunFlags flags;
     PathLists paths;
+    LaunchState launch;
 };
 
 std::unique_ptr<ProcessContext>& Instance()
@@ -36,5 +38,6 @@ CExtractorValidator& Validator() { return Instance()->validator; }
 COSValidator& OsValidator() { return Instance()->os; }
 RunFlags& Flags() { return Instance()->flags; }
 PathLists& Paths() { return Instance()->paths; }
+LaunchState& LaunchData() { return Instance()->launch; }
 
 void ResetProcessContext() { Instance() = std::make_unique<ProcessContext>(); }

@@ -11,6 +11,7 @@ class CUtil;
 class COrloInitalizer;
 class CExtractorValidator;
 class COSValidator;
+struct LaunchState;
 
 // Answers of the overwrite prompt.
 constexpr int kOverwriteYes = 1000;
@@ -56,5 +57,6 @@ CExtractorValidator& Validator();
 COSValidator& OsValidator();
 RunFlags& Flags();
 PathLists& Paths();
+LaunchState& LaunchData();  // return-code and finish messages, temp-folder flag (launch/)
 
 void ResetProcessContext();

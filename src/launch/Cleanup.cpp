@@ -1,0 +1,316 @@
+#include "launch/Cleanup.h"
+
+#include <windows.h>
+
+#include <list>
+#include <set>
+#include <string>
+
+#include "launch/LaunchRules.h"
+#include "launch/LaunchState.h"
+#include "log/BuildLogFile.h"
+#include "settings/OrloInitalizer.h"
+#include "util/Handles.h"
+#include "util/ProcessContext.h"
+#include "util/StringUtil.h"
+#include "util/Util.h"
+
+namespace {
+constexpr DWORD kPauseAfterDeletion = 10; // ms
+
+// Paths are compared as their full form, without a final backslash, ignoring case: the lists hold
+// what the cabinet engine composed, the folder walk what the file system reports.
+std::wstring PathKey(const std::wstring& path)
+{
+    std::wstring full = path;
+    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed > 0) {
+        std::wstring buffer(needed, L'\0');
+        const DWORD length = ::GetFullPathNameW(path.c_str(), needed, buffer.data(), nullptr);
+        if (length > 0 && length < needed) {
+            full.assign(buffer.c_str(), length);
+        }
+    }
+    while (full.size() > 3 && full.back() == L'\\') {
+        full.pop_back();
+    }
+    return ToLowerW(full);
+}
+
+std::set<std::wstring> KeySet(const std::list<std::wstring>& paths)
+{
+    std::set<std::wstring> keys;
+    for (const auto& path : paths) {
+        if (!path.empty()) {
+            keys.insert(PathKey(path));
+        }
+    }
+    return keys;
+}
+
+bool IsFolder(const std::wstring& path)
+{
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring WithoutTrailingBackslash(std::wstring path)
+{
+    while (path.size() > 3 && path.back() == L'\\') {
+        path.pop_back();
+    }
+    return path;
+}
+
+// Calls `visit(fullPath, data)` for each entry of `folder` but "." and ".."; stops when it returns false.
+template <typename Visit> void ForEachEntry(const std::wstring& folder, Visit visit)
+{
+    WIN32_FIND_DATAW data;
+    UniqueFindHandle find(::FindFirstFileW((WithoutTrailingBackslash(folder) + L"\\*").c_str(), &data));
+    if (!find) {
+        return;
+    }
+    do {
+        if (CUtil::IsDotEntry(data.cFileName)) {
+            continue;
+        }
+        if (!visit(WithoutTrailingBackslash(folder) + L"\\" + data.cFileName, data)) {
+            return;
+        }
+    } while (::FindNextFileW(find.Get(), &data));
+}
+
+bool IsOwned(const std::wstring& folder, const std::set<std::wstring>& files, const std::set<std::wstring>& folders)
+{
+    bool owned = true;
+    ForEachEntry(folder, [&](const std::wstring& path, const WIN32_FIND_DATAW& data) {
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            owned = folders.count(PathKey(path)) && IsOwned(path, files, folders);
+        } else {
+            owned = files.count(PathKey(path)) != 0;
+        }
+        return owned;
+    });
+    return owned;
+}
+
+int DeleteDirectoryIn(const std::wstring& folder, const std::set<std::wstring>& chain)
+{
+    if (!IsFolder(folder)) {
+        return -1;
+    }
+    bool blocked = false;
+    ForEachEntry(folder, [&](const std::wstring& path, const WIN32_FIND_DATAW& data) {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !chain.count(PathKey(path))) {
+            blocked = true;
+            return true;
+        }
+        // A sub-folder that must stay ends the walk; the removal below then fails.
+        return DeleteDirectoryIn(path, chain) != 0;
+    });
+    if (blocked) {
+        return 0;
+    }
+    Log().WriteLine(8, L"DeleteDirectory", L"Deleting folder : %ls", folder.c_str());
+    return ::RemoveDirectoryW(WithoutTrailingBackslash(folder).c_str()) ? 1 : 0;
+}
+
+// Converts to the system's 8-bit code page, as the launcher that reads the list file expects.
+std::string ToListFileLine(const std::wstring& path)
+{
+    BOOL usedDefault = FALSE;
+    std::string line = WideToCodePage(path, CP_ACP);
+    if (!path.empty()) {
+        ::WideCharToMultiByte(CP_ACP, 0, path.c_str(), static_cast<int>(path.size()), nullptr, 0, nullptr,
+                              &usedDefault);
+    }
+    if (usedDefault) {
+        Log().WriteLine(1, L"WriteToDeletetxt", L"Path not representable in the system code page : %ls", path.c_str());
+    }
+    return line + "\r\n";
+}
+
+void DeleteListedFile(const wchar_t* function, const wchar_t* format, const std::wstring& path)
+{
+    Log().WriteLine(8, function, format, path.c_str());
+    CUtil::ClearReadOnly(path);
+    if (!::DeleteFileW(path.c_str())) {
+        Log().WriteLine(8, function, L"Could not delete file : %ls", path.c_str());
+    }
+    ::Sleep(kPauseAfterDeletion);
+}
+
+void RemoveCreatedFolder(const wchar_t* function, const std::wstring& folder)
+{
+    Log().WriteLine(8, function, L"Deleting folder : %ls", folder.c_str());
+    if (RemoveEmptyFolderTree(folder) == 0) {
+        Log().WriteLine(8, function, L"Could not delete folder : %ls", folder.c_str());
+    }
+}
+} // namespace
+
+bool IsFolderOnExtractionPath(const std::wstring& root, const std::wstring& extractionPath)
+{
+    if (root.empty() || extractionPath.empty()) {
+        return false;
+    }
+    const std::wstring rootKey = PathKey(root);
+    const std::wstring pathKey = PathKey(extractionPath);
+    if (pathKey == rootKey) {
+        return true;
+    }
+    const std::wstring prefix = rootKey.back() == L'\\' ? rootKey : rootKey + L"\\";
+    return pathKey.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool IsFolderOwnedByPackage(const std::wstring& folder)
+{
+    return IsOwned(folder, KeySet(Paths().PackageFiles), KeySet(Paths().FolderChain));
+}
+
+int RemoveEmptyFolderTree(const std::wstring& folder)
+{
+    if (!IsFolder(folder)) {
+        return -1;
+    }
+    ForEachEntry(folder, [](const std::wstring& path, const WIN32_FIND_DATAW& data) {
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            RemoveEmptyFolderTree(path);
+        }
+        return true;
+    });
+    return ::RemoveDirectoryW(WithoutTrailingBackslash(folder).c_str()) ? 1 : 0;
+}
+
+int WriteToDeletetxt()
+{
+    const std::wstring extractionPath = Settings().GetExtractionPath();
+    const std::wstring listPath = ListFilePath(extractionPath);
+    PathLists& paths = Paths();
+    // Listed once, as the newest entry: a second handshake must not list the file twice.
+    const std::wstring listKey = PathKey(listPath);
+    paths.PackageFiles.remove_if([&](const std::wstring& path) { return PathKey(path) == listKey; });
+    paths.PackageFiles.push_front(listPath);
+
+    UniqueFileHandle file(::CreateFileW(listPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        const DWORD error = ::GetLastError();
+        Log().WriteLine(11, L"WriteToDeletetxt", L"CreateFile %ls : error %lu", listPath.c_str(), error);
+        return 0;
+    }
+    std::string content = "[FilesToDelete]\r\n";
+    for (auto it = paths.PackageFiles.rbegin(); it != paths.PackageFiles.rend(); ++it) {
+        Log().WriteLine(8, L"WriteToDeletetxt", L"writing file name to ExtractedFilesToDelete.txt: %ls", it->c_str());
+        content += ToListFileLine(*it);
+    }
+    const auto packageFiles = KeySet(paths.PackageFiles);
+    const auto folderChain = KeySet(paths.FolderChain);
+    for (auto it = paths.FolderChain.rbegin(); it != paths.FolderChain.rend(); ++it) {
+        Log().WriteLine(8, L"WriteToDeletetxt", L"writing folder name to ExtractedFilesToDelete.txt: %ls", it->c_str());
+        if (IsOwned(*it, packageFiles, folderChain)) {
+            content += ToListFileLine(*it);
+        }
+    }
+    const std::wstring& root = Util().CreatedExtractionRoot;
+    if (!root.empty()) {
+        Log().WriteLine(8, L"WriteToDeletetxt", L"writing extraction folder name to ExtractedFilesToDelete.txt: %ls",
+                        root.c_str());
+        if (IsFolderOnExtractionPath(root, extractionPath)) {
+            content += ToListFileLine(root);
+        }
+    }
+    DWORD written = 0;
+    if (!::WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) ||
+        written != content.size()) {
+        const DWORD error = ::GetLastError();
+        Log().WriteLine(11, L"WriteToDeletetxt", L"WriteFile %ls : error %lu", listPath.c_str(), error);
+    }
+    return 1;
+}
+
+void DeleteExtractedContents()
+{
+    PathLists& paths = Paths();
+    for (auto it = paths.ExtractedFiles.rbegin(); it != paths.ExtractedFiles.rend(); ++it) {
+        DeleteListedFile(L"DeleteExtractedContents", L"Deleting file : %ls\n", *it);
+    }
+    for (const auto& folder : paths.CreatedFolders) {
+        if (!folder.empty()) {
+            RemoveCreatedFolder(L"DeleteExtractedContents", folder);
+            ::Sleep(kPauseAfterDeletion);
+        }
+    }
+    const std::wstring root = Util().CreatedExtractionRoot;
+    if (!root.empty()) {
+        RemoveCreatedFolder(L"DeleteExtractedContents", root);
+    }
+    paths.ExtractedFiles.clear();
+    paths.CreatedFolders.clear();
+}
+
+void DeleteExtractedFilesAndFolders()
+{
+    PathLists& paths = Paths();
+    for (auto it = paths.PackageFiles.rbegin(); it != paths.PackageFiles.rend(); ++it) {
+        DeleteListedFile(L"DeleteExtractedFilesAndFolders", L"Deleting file : %ls", *it);
+    }
+    const auto chain = KeySet(paths.FolderChain);
+    for (const auto& folder : paths.FolderChain) {
+        if (folder.empty() || !IsFolder(folder)) {
+            continue;
+        }
+        if (DeleteDirectoryIn(folder, chain) == 0) {
+            Log().WriteLine(8, L"DeleteExtractedFilesAndFolders", L"Could not delete folder : %ls", folder.c_str());
+        }
+        ::Sleep(kPauseAfterDeletion);
+    }
+    const std::wstring root = Util().CreatedExtractionRoot;
+    if (!root.empty() && IsFolderOnExtractionPath(root, Settings().GetExtractionPath())) {
+        RemoveCreatedFolder(L"DeleteExtractedFilesAndFolders", root);
+    }
+    paths.PackageFiles.clear();
+    paths.FolderChain.clear();
+}
+
+int DeleteDirectory(const std::wstring& folder)
+{
+    return DeleteDirectoryIn(folder, KeySet(Paths().FolderChain));
+}
+
+void RemoveOrloTempDirectory()
+{
+    LaunchState& state = LaunchData();
+    if (state.ClosePropertiesHandle) {
+        state.ClosePropertiesHandle();
+    }
+    if (state.TempFolderRemoved) {
+        return;
+    }
+    state.TempFolderRemoved = true;
+    if (Flags().UserCancelled == 1) {
+        DeleteExtractedContents();
+    }
+    const std::wstring tempDirectory = Settings().GetOrloTempDir();
+    const std::wstring folder = CUtil::EnsureTrailingBackslash(tempDirectory);
+    if (folder.size() <= 3 || !IsFolder(folder)) {
+        return;
+    }
+    Log().WriteLine(8, L"Temp directory : ", L"%ls", folder.c_str());
+    Log().WriteLine(8, L"Deleting folder : ", L"%ls", folder.c_str());
+    std::list<std::wstring> failures;
+    CUtil::RemoveTreeCollect(WithoutTrailingBackslash(folder), failures);
+    // The list holds the failures newest first: log them in the order they happened.
+    for (auto it = failures.rbegin(); it != failures.rend(); ++it) {
+        Log().WriteLine(8, L"File could not be deleted : ", L"%ls", it->c_str());
+    }
+}
+
+void CleanupAtExit(bool normalExit)
+{
+    if (normalExit && Flags().DeleteOnExit == 1 && Settings().GetWaitForAutolaunchFinish() == 1 &&
+        Flags().SelfDeleteOnExit == 1) {
+        DeleteExtractedFilesAndFolders();
+    }
+    RemoveOrloTempDirectory();
+}
