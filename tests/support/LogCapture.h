@@ -1,0 +1,65 @@
+#pragma once
+// Test helper: points the process log at a file and finds its lines by kind, function column and
+// message (the time stamp is ignored).
+#include <string>
+#include <vector>
+
+#include "TestEnv.h"
+#include "log/BuildLogFile.h"
+#include "log/LogFormat.h"
+#include "util/ProcessContext.h"
+#include "util/StringUtil.h"
+
+namespace testenv {
+
+class LogCapture {
+public:
+    explicit LogCapture(const std::wstring& path, int level = kLogLevelDebug) : m_path(path)
+    {
+        Log().Init(path, level);
+    }
+    const std::wstring& Path() const { return m_path; }
+    std::vector<std::string> Lines() const { return ReadLines(m_path); }
+
+    // The line as the log writes it, from the first "|" on.
+    static std::string Expected(int kind, const std::wstring& function, const std::wstring& message)
+    {
+        std::string line = WideToUtf8(FormatLogLine(L"", kind, function, message));
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
+            line.pop_back();
+        }
+        return line;
+    }
+    // Index of the first matching line at or after `from`, or -1.
+    int Find(int kind, const std::wstring& function, const std::wstring& message, int from = 0) const
+    {
+        const std::string expected = Expected(kind, function, message);
+        const auto lines = Lines();
+        for (size_t i = static_cast<size_t>(from < 0 ? 0 : from); i < lines.size(); ++i) {
+            const size_t bar = lines[i].find('|');
+            if (bar != std::string::npos && lines[i].compare(bar, std::string::npos, expected) == 0) {
+                return static_cast<int>(i);
+            }
+        }
+        return -1;
+    }
+    bool Has(int kind, const std::wstring& function, const std::wstring& message) const
+    {
+        return Find(kind, function, message) >= 0;
+    }
+    // True when some line's message part contains `text`.
+    bool Contains(const std::string& text) const
+    {
+        for (const auto& line : Lines()) {
+            if (line.find(text) != std::string::npos) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+private:
+    std::wstring m_path;
+};
+
+}  // namespace testenv
