@@ -1,6 +1,7 @@
 #pragma once
 // Test helper: points the process log at a file and finds its lines by kind, function column and
 // message (the time stamp is ignored).
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -14,10 +15,13 @@ namespace testenv {
 
 class LogCapture {
 public:
+    // Points the process log at `path`.
     explicit LogCapture(const std::wstring& path, int level = kLogLevelDebug) : m_path(path)
     {
         Log().Init(path, level);
     }
+    // Reads a log that something else writes (the process log is left alone).
+    static LogCapture Existing(const std::wstring& path) { return LogCapture(path, nullptr); }
     const std::wstring& Path() const { return m_path; }
     std::vector<std::string> Lines() const { return ReadLines(m_path); }
 
@@ -59,6 +63,7 @@ public:
     }
 
 private:
+    LogCapture(const std::wstring& path, std::nullptr_t) : m_path(path) {}
     std::wstring m_path;
 };
 
