@@ -88,8 +88,8 @@ SystemFacts QuerySystemFacts()
     ::GetLocalTime(&facts.now);
     facts.totalPhysicalMemory = CUtil::GetTotalPhysicalMemory();
     std::list<std::wstring> names;
-    CUtil::GetProcessorNames(names);
-    facts.processorNames.assign(names.begin(), names.end());
+    CUtil::GetProcessorNames(names);  // highest registry index at the head
+    facts.processorNames.assign(names.rbegin(), names.rend());
     facts.computerName = CUtil::GetComputerName();
     std::list<std::wstring> roots;
     CUtil::FindDrives(roots, DRIVE_FIXED);

@@ -28,7 +28,14 @@ public:
     // The line as the log writes it, from the first "|" on.
     static std::string Expected(int kind, const std::wstring& function, const std::wstring& message)
     {
-        std::string line = WideToUtf8(FormatLogLine(L"", kind, function, message));
+        return Chomp(WideToUtf8(FormatLogLine(L"", kind, function, message)));
+    }
+    static std::string ExpectedNoFunction(int kind, const std::wstring& message)
+    {
+        return Chomp(WideToUtf8(FormatLogLineNoFunction(L"", kind, message)));
+    }
+    static std::string Chomp(std::string line)
+    {
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
             line.pop_back();
         }
@@ -37,7 +44,19 @@ public:
     // Index of the first matching line at or after `from`, or -1.
     int Find(int kind, const std::wstring& function, const std::wstring& message, int from = 0) const
     {
-        const std::string expected = Expected(kind, function, message);
+        return FindLine(Expected(kind, function, message), from);
+    }
+    bool Has(int kind, const std::wstring& function, const std::wstring& message) const
+    {
+        return Find(kind, function, message) >= 0;
+    }
+    // A line written with WriteLineNoFunction.
+    bool HasNoFunction(int kind, const std::wstring& message) const
+    {
+        return FindLine(ExpectedNoFunction(kind, message), 0) >= 0;
+    }
+    int FindLine(const std::string& expected, int from) const
+    {
         const auto lines = Lines();
         for (size_t i = static_cast<size_t>(from < 0 ? 0 : from); i < lines.size(); ++i) {
             const size_t bar = lines[i].find('|');
@@ -46,10 +65,6 @@ public:
             }
         }
         return -1;
-    }
-    bool Has(int kind, const std::wstring& function, const std::wstring& message) const
-    {
-        return Find(kind, function, message) >= 0;
     }
     // True when some line's message part contains `text`.
     bool Contains(const std::string& text) const
