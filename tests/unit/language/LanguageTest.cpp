@@ -164,24 +164,13 @@ TEST_F(Languages, CaptionsAndNames)
     EXPECT_EQ(GetLanguageName(1040, dir.Path()), L"");
 }
 
-TEST(LanguageLines, PureLoaderParts)
+TEST(LanguageLines, NumbersAndValues)
 {
     std::map<int, std::wstring> table;
-    AddLanguageLines({L"200=a[NEWLINE]b", L"// group", L"Product=Tarvex", L"12abc=prefix digits", L"201=x=y",
-                      L"202=", L"200=again"},
-                     table);
-    EXPECT_EQ(table[200], L"again");
-    EXPECT_EQ(table[0], L"Tarvex");
-    EXPECT_EQ(table[12], L"prefix digits");
-    EXPECT_EQ(table[201], L"x=y");  // split at the first "=" only
-    EXPECT_EQ(table[202], L"");
-    EXPECT_EQ(table.size(), 5u);
-
-    std::wstring id;
-    EXPECT_EQ(LanguageFileId({L"Product=P", L"ID=1031", L"ID=1036"}, id), 1);
-    EXPECT_EQ(id, L"1031");
-    EXPECT_EQ(LanguageFileId({L"IDX=1", L"Id=2"}, id), 0);
-    EXPECT_EQ(LanguageFilePath(1031, L"C:\\t\\"), L"C:\\t\\Default1031.ulf");
+    AddLanguageLines({L"200=a", L"12abc=prefix digits", L"201=x=y", L"200=again"}, table);
+    EXPECT_EQ(table[200], L"again");        // a later line replaces an earlier one
+    EXPECT_EQ(table[12], L"prefix digits");  // converted as the C runtime reads a number
+    EXPECT_EQ(table[201], L"x=y");           // split at the first "=" only
 }
 
 }  // namespace

@@ -28,28 +28,6 @@ TEST(PathRules, SizeTexts)
     }
 }
 
-TEST(PathRules, InvalidPathMessages)
-{
-    struct Row {
-        int code;
-        int messageId;
-        std::wstring log;
-    };
-    for (const Row& row : std::vector<Row>{{161, 413, L"Invalid path : %ls"},
-                                           {5, 414, L"Please check the permission of the path : %ls"},
-                                           {82, 415, L"You cannot extract in the folder : %ls"},
-                                           {206, 412, L"The path you have specified is too long."},
-                                           {400, 412, L"The path you have specified is too long."},
-                                           {0, 0, L""},
-                                           {3, 0, L""},
-                                           {-1, 0, L""}}) {
-        SCOPED_TRACE(row.code);
-        const InvalidPathRule rule = InvalidPathRuleFor(row.code);
-        EXPECT_EQ(rule.messageId, row.messageId);
-        EXPECT_EQ(std::wstring(rule.logFormat), row.log);
-    }
-}
-
 TEST(PathRules, LengthLimit)
 {
     struct Row {
@@ -67,28 +45,6 @@ TEST(PathRules, LengthLimit)
         SCOPED_TRACE(testing::PrintToString(std::wstring(row.text)));
         EXPECT_EQ(PathLengthLimitOf(row.text), row.limit);
     }
-}
-
-TEST(PathRules, Placeholders)
-{
-    EXPECT_EQ(FillInvalidPath(L"Invalid path: [INVALIDPATH][NEWLINE]again [INVALIDPATH]", L"C:\\x"),
-              L"Invalid path: C:\\x\nagain C:\\x");
-    EXPECT_EQ(FillDriveSpace(L"Drive [DRIVENAME]  Available space: [AVALSPACEIN]", L"D:", L"1.00 GB"),
-              L"Drive D:  Available space: 1.00 GB");
-    EXPECT_EQ(FillRequiredSpace(L"Required space: [REQSPACEIN]", L"7.48 GB"), L"Required space: 7.48 GB");
-    EXPECT_EQ(FillDriveName(L"There is not sufficient space on drive [DRIVENAME].", L"E:"),
-              L"There is not sufficient space on drive E:.");
-}
-
-TEST(PathRules, LicenseFileForm)
-{
-    EXPECT_TRUE(HasLicenseFileForm(L"C:\\a\\License.rtf"));
-    EXPECT_TRUE(HasLicenseFileForm(L"x.TXT"));
-    EXPECT_TRUE(HasLicenseFileForm(L"a.Rtf"));
-    EXPECT_FALSE(HasLicenseFileForm(L".txt"));  // four characters
-    EXPECT_FALSE(HasLicenseFileForm(L"C:\\a\\License.doc"));
-    EXPECT_FALSE(HasLicenseFileForm(L"C:\\a\\License.rtf.bak"));
-    EXPECT_FALSE(HasLicenseFileForm(L""));
 }
 
 }  // namespace

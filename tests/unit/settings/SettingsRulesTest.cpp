@@ -23,40 +23,6 @@ TEST(SettingsRules, AllowChangeTarget)
     EXPECT_EQ(AllowChangeTargetOf(L"0"), 0);
 }
 
-TEST(SettingsRules, AutoLaunchKeyAndWaitRule)
-{
-    EXPECT_STREQ(AutoLaunchKeyOf(L"1"), L"AutoLaunch1");
-    EXPECT_STREQ(AutoLaunchKeyOf(L""), L"AutoLaunch");
-    EXPECT_STREQ(AutoLaunchKeyOf(L"yes"), L"AutoLaunch");
-    EXPECT_STREQ(AutoLaunchKeyOf(L" 1"), L"AutoLaunch");
-
-    struct Row {
-        const wchar_t* value;
-        int wait;
-        bool valid;
-    };
-    for (const Row& row : std::vector<Row>{{L"0", 0, true},
-                                           {L"1", 1, true},
-                                           {L"", 1, true},
-                                           {L"yes", 1, false},
-                                           {L"no", 1, false},
-                                           {L"00", 1, false},
-                                           {L"2", 1, false}}) {
-        SCOPED_TRACE(testing::Message() << "WaitForAutolaunchFinish=" << testing::PrintToString(std::wstring(row.value)));
-        const WaitRule rule = WaitForAutolaunchFinishOf(row.value);
-        EXPECT_EQ(rule.wait, row.wait);
-        EXPECT_EQ(rule.valid, row.valid);
-    }
-}
-
-TEST(SettingsRules, RunModeNames)
-{
-    EXPECT_STREQ(RunModeName(530), L"Silent");
-    EXPECT_STREQ(RunModeName(520), L"Unattended");
-    EXPECT_STREQ(RunModeName(510), L"Full GUI");
-    EXPECT_STREQ(RunModeName(0), L"Full GUI");
-}
-
 TEST(SettingsRules, CopyBufferPerStarted128MiB)
 {
     struct Row {
@@ -114,12 +80,6 @@ TEST(SettingsRules, RequiredSpaceOnSameAndOtherDrive)
         EXPECT_EQ(RequiredSpaceOf(1000, 500, row.path, row.temp, row.multiPart), row.expected);
     }
     EXPECT_EQ(RequiredSpaceOf(UINT64_MAX - 1, 500, L"D:\\a", L"D:\\b", 0), UINT64_MAX);
-}
-
-TEST(SettingsRules, FinishMessagePlaceholders)
-{
-    EXPECT_EQ(ExpandFinishMessage(L"Done[NEWLINE][TAB]Code[TAB]1"), L"Done\n\tCode\t1");
-    EXPECT_EQ(ExpandFinishMessage(L"[newline]"), L"[newline]");
 }
 
 }  // namespace
