@@ -56,6 +56,13 @@ public:
     void SetPropertiesPath(const std::wstring& path) { m_propertiesPath = path; }
     const std::wstring& GetPropertiesPath() const { return m_propertiesPath; }
 
+    // Package requirements ([Conditions]): 1 when extraction is allowed, else 0. Uses the properties
+    // path above, or the settings' one when none was set. Defined in conditions/ConditionCheck.cpp.
+    int CheckConditions(int language);
+    // "{Action1Message};{Key};..." of the last check that had conditions (the requirements page).
+    const std::wstring& GetConditionMessageKeys() const { return m_conditionMessageKeys; }
+
 protected:
     std::wstring m_propertiesPath;
+    std::wstring m_conditionMessageKeys;
 };
