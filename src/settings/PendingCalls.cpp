@@ -2,9 +2,10 @@
 #include "settings/PendingCalls.h"
 
 #include "util/ProcessContext.h"
+#include "validation/ExtractorValidator.h"
 #include "validation/OSValidator.h"
 
-int CheckRequirementsForSilentRun(int /*language*/) { return 1; }
+int CheckRequirementsForSilentRun(int language) { return Validator().CheckConditions(language); }
 
 std::wstring ExtractPathForOS() { return {}; }
 

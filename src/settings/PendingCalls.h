@@ -3,7 +3,7 @@
 // the real call once that subsystem is part of the build; until then it answers as noted.
 #include <string>
 
-// Validator().CheckConditions(language). Until the condition evaluation exists: 1 (fulfilled).
+// The requirements of a silent or unattended run: Validator().CheckConditions(language).
 int CheckRequirementsForSilentRun(int language);
 // OsValidator().GetExtractPathForOS(). Until the OS rules exist: empty (no per-OS path).
 std::wstring ExtractPathForOS();

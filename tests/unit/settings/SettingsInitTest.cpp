@@ -213,4 +213,20 @@ TEST_F(SettingsInit, SilentRunIgnoresTheSetupLanguageButAppliesAutolaunch)
         L"Condition check will not be done as NoConditioncheck command line parameter has been passed"));
 }
 
+TEST_F(SettingsInit, UnattendedRunStopsWhenTheRequirementsFail)
+{
+    const std::wstring missing = L"{File};{" + dir / L"missing.txt" + L"};{EXIST};{};{NeedsFile}";
+    WriteProperties(L"[Package]\r\nName=CondPkg\r\n[Conditions]\r\nAction1=Extract\r\nAction1Message=Needs\r\n"
+                    L"Action1Condition=Condition1\r\nCondition1=" + missing + L"\r\n");
+    EXPECT_EQ(RunInit(kRunModeUnattended, dir / L"u"), -1);
+    EXPECT_EQ(Settings().GetExtractionPath(), L"");  // stopped before any folder was chosen
+    EXPECT_TRUE(ExtractionLog().Has(kLogError, L"COrloInitalizer::InitDisplay", L"Condition not satisfied"));
+
+    // The same package with the check switched off goes ahead.
+    ResetProcessContext();
+    master = std::make_unique<testenv::LogCapture>(dir / L"master2.log", kLogLevelNormal);
+    Settings().SetOrloTempDirPath(dir.Path());
+    EXPECT_EQ(RunInit(kRunModeUnattended, dir / L"u", L"", L"", 1), 520);
+}
+
 }  // namespace
