@@ -5,6 +5,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 // The text of message `id` in the current language, else the executable's English text, else empty.
 std::wstring GetMessage(int id);
@@ -14,8 +15,17 @@ std::wstring GetEnglishMessage(int id);
 // Fills the message table from "%sDefault%d.ulf" in `folder` (ends with "\"):
 // 1 for 1033 (table cleared), -1 when the file's ID names another language, 0 otherwise.
 int LoadLanguage(int lcid, const std::wstring& folder);
-std::wstring GetLanguageCaption(int lcid, const std::wstring& folder);  // "Unknown Language" when missing
+// [RADIOBUTTONSTRING] <lcid> of "%sDefaultx.ulf" in `folder`; "Unknown Language" when missing or empty.
+std::wstring GetLanguageCaption(int lcid, const std::wstring& folder);
+// [FileInfo] LangName of the language's own file; empty when missing.
 std::wstring GetLanguageName(int lcid, const std::wstring& folder);
 bool IsLanguageLoaded();
 void ClearMessageTable();
 std::map<int, std::wstring>& MessageTable();
+
+// Pure parts of the loader.
+std::wstring LanguageFilePath(int lcid, const std::wstring& folder);  // "%sDefault%d.ulf"
+// The value of the first "ID=" line (key compared case-sensitively, value trimmed): 1 when found.
+int LanguageFileId(const std::vector<std::wstring>& fileInfoLines, std::wstring& id);
+// Adds "number=text" lines to `table` ("[NEWLINE]" becomes a line feed; a non-number key is 0).
+void AddLanguageLines(const std::vector<std::wstring>& lines, std::map<int, std::wstring>& table);

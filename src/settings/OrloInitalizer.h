@@ -59,7 +59,8 @@ public:
     uint64_t GetPackageSize() const;
     uint64_t GetRequiredSpace(const std::wstring& extractionPath, const std::wstring& tempDirectory,
                               int multiPartDownload) const;
-    std::wstring GetImagePath(const std::wstring& key) const;  // [Images] key inside the temp directory
+    // [Images] key inside the temp directory; empty when the key is missing or empty.
+    std::wstring GetImagePath(const std::wstring& key) const;
 
     // ---- Getters and setters
     const std::wstring& GetExtractionPath() const { return m_extractionPath; }
@@ -84,6 +85,7 @@ public:
     int GetLanguage() const { return m_language; }
     void SetLanguage(int value) { m_language = value; }
     int GetMultiPartDownload() const { return m_multiPartDownload; }
+    const std::wstring& GetMultipartFileName() const { return m_multipartFileName; }
     int GetNoConditioncheck() const { return m_noConditionCheck; }
     int GetNoOSCheck() const { return m_noOSCheck; }
     int GetWaitForAutolaunchFinish() const { return m_waitForAutolaunchFinish; }

@@ -3,10 +3,53 @@
 // language, license files, part files and integrity). Reach it through Validator().
 #include <windows.h>
 
+#include <cstdint>
 #include <list>
 #include <string>
 
 class CExtractorValidator {
+    // ---- Extraction path, free space, setup language, command-line autolaunch, license files
+public:
+    // The box routine for interactive path checks; start-up installs the program's own routine.
+    using MessageBoxRoutine = int (*)(const std::wstring& text, UINT type, UINT helpId);
+    void SetMessageBoxRoutine(MessageBoxRoutine routine) { m_messageBox = routine; }
+
+    // First usable folder of: command line, per-OS path, [Runtime] ExtractPath, %TEMP%\<package>;
+    // empty when none passes ValidatePathAndSpaceAvailable.
+    std::wstring GetFinalExtractPathParam(bool skipCommandLine, const std::wstring& commandLinePath,
+                                          const std::wstring& packageName, uint64_t requiredBytes);
+    // 0 when the folder is usable (path trimmed, made full, given a trailing "\" and stored), else -1.
+    int ValidatePathAndSpaceAvailable(std::wstring& path, int showMessages, uint64_t requiredBytes);
+    // 1 when the drive has at least `requiredBytes` free, else 0; `message` gets the text to show.
+    int CheckFreeSpace(const std::wstring& path, const std::wstring& drive, uint64_t requiredBytes,
+                       std::wstring& message);
+    // The comparison and messages of CheckFreeSpace for a known amount of free space.
+    int EvaluateFreeSpace(const std::wstring& drive, uint64_t availableBytes, uint64_t requiredBytes,
+                          std::wstring& message);
+    // Builds, logs and (showMessages 1) shows the message for an IsValidPath code; returns the message.
+    std::wstring ErrorMessagesForInvalidPath(int errorCode, const std::wstring& path, int showMessages);
+
+    void ValidateSetupLangPassedFromCommandLine(const std::wstring& value);
+    void SetLanguaeForProgressBar();
+    // [Languages] SetupLanguages split at ";" (trimmed, empty entries dropped), last entry at the head.
+    void SetupLanguages(std::list<std::wstring>& list);
+    bool IsLanguageSupported(int lcid);
+    int GetDefaultLanguage();
+    void ValidateAndSetAutolaunchFromCommandLine(const std::wstring& value);
+
+    // kind 1: [LicenseFiles], kind 2: [SecurityLicenseFiles]; the full path or empty.
+    std::wstring CheckLicenseFiles(int lcid, const std::wstring& folder, int kind);
+    static bool IsValidLicenseFile(const std::wstring& path);
+
+    const std::wstring& GetExtractionPath() const { return m_extractionPath; }
+
+protected:
+    int ShowMessage(const std::wstring& text) const;
+
+    std::wstring m_extractionPath;  // last folder that passed ValidatePathAndSpaceAvailable, ends with "\"
+    MessageBoxRoutine m_messageBox = nullptr;
+    // ---- end of the path and language checks
+
 public:
     virtual ~CExtractorValidator() = default;
 
