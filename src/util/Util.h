@@ -42,7 +42,9 @@ public:
     static std::wstring ExpandPercentPath(const std::wstring& text);
     static std::wstring FormatNumberedName(const std::wstring& pattern, int number);
     static int IsPathShorterThan(const std::wstring& path, const std::wstring& limitText);
-    // Validates (and test-creates) an extraction folder; `root` receives the path's root.
+    // Validates (and test-creates) an extraction folder: 0, 5, 82, 161 or 206. On success `root`
+    // receives the path's root ("C:" or "\\server\share\"); CreatedExtractionRoot names the topmost
+    // folder this call created (and removed again), or is empty.
     int IsValidPath(const std::wstring& path, std::wstring& root);
     // A valid single path component (pure rule of IsValidPath).
     static bool IsValidPathComponent(const std::wstring& component);
@@ -87,6 +89,7 @@ public:
 
     // ---- System information (memory, processors, drives, languages)
     static uint32_t GetTotalPhysicalMemory();
+    // Inserted at the head: the list holds the highest registry index first.
     static void GetProcessorNames(std::list<std::wstring>& list);
     static std::wstring GetComputerName();
     static std::wstring GetDriveSpaceText(const std::wstring& root);

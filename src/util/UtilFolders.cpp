@@ -14,21 +14,31 @@ namespace {
 enum class TreeMode { Plain, Strict, Collect };
 
 // Shared walk of the three removal variants; see Util.h for how they differ.
-int RemoveTreeImpl(const std::wstring& path, TreeMode mode, std::list<std::wstring>* failures)
+int RemoveTreeImpl(const std::wstring& folder, TreeMode mode, std::list<std::wstring>* failures)
 {
+    // Callers pass folders with or without the trailing backslash; a drive root keeps its own.
+    std::wstring path = folder;
+    while (path.size() > 3 && path.back() == L'\\') {
+        path.pop_back();
+    }
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return mode == TreeMode::Plain ? -1 : 0;
     }
+    // A junction or folder link is removed as a link: its target is not ours to empty.
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        return ::RemoveDirectoryW(path.c_str()) ? 1 : 0;
+    }
     WIN32_FIND_DATAW data;
-    UniqueFindHandle find(::FindFirstFileW((path + L"\\*").c_str(), &data));
+    const std::wstring prefix = path.back() == L'\\' ? path : path + L"\\";
+    UniqueFindHandle find(::FindFirstFileW((prefix + L"*").c_str(), &data));
     if (find) {
         do {
             const std::wstring name = data.cFileName;
             if (CUtil::IsDotEntry(name)) {
                 continue;
             }
-            const std::wstring child = path + L"\\" + name;
+            const std::wstring child = prefix + name;
             if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 if (!RemoveTreeImpl(child, mode, failures)) {
                     return 0;
@@ -81,8 +91,15 @@ int CUtil::CreateParentFolders(const std::wstring& path)
         return 0;
     }
     const std::wstring folder = path.substr(0, last + 1);
-    // Start after the drive root ("C:\"): every folder from the first one on is created.
-    size_t position = folder.find(L'\\', 3 <= folder.size() ? 3 : folder.size());
+    // Start after the root ("C:\", or "\\server\share\" of a network path): every folder from the
+    // first one on is created.
+    size_t start = folder.size() < 3 ? folder.size() : 3;
+    if (folder.size() > 2 && folder[0] == L'\\' && folder[1] == L'\\') {
+        const size_t serverEnd = folder.find(L'\\', 2);
+        const size_t shareEnd = serverEnd == std::wstring::npos ? serverEnd : folder.find(L'\\', serverEnd + 1);
+        start = shareEnd == std::wstring::npos ? folder.size() : shareEnd + 1;
+    }
+    size_t position = folder.find(L'\\', start);
     while (position != std::wstring::npos) {
         const std::wstring prefix = folder.substr(0, position);
         if (!::CreateDirectoryW(prefix.c_str(), nullptr)) {

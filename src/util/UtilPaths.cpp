@@ -1,8 +1,12 @@
 // CUtil: file and path helpers.
 #include <windows.h>
 
+#include <vector>
+
+#include "util/Handles.h"
 #include "util/StringUtil.h"
 #include "util/Util.h"
+#include "util/UtilRules.h"
 #include "util/WideFormat.h"
 
 bool CUtil::FileExists(const std::wstring& path)
@@ -11,12 +15,8 @@ bool CUtil::FileExists(const std::wstring& path)
         return false;
     }
     WIN32_FIND_DATAW data;
-    HANDLE found = ::FindFirstFileW(path.c_str(), &data);
-    if (found == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    ::FindClose(found);
-    return true;
+    const UniqueFindHandle found(::FindFirstFileW(path.c_str(), &data));
+    return found.Valid();
 }
 
 bool CUtil::IsDotEntry(const std::wstring& name) { return name == L"." || name == L".."; }
@@ -73,12 +73,12 @@ std::wstring CUtil::AddUserNameToFileName(const std::wstring& path) const
     const size_t dot = file.rfind(L'.');
     const std::wstring extension = dot == std::wstring::npos ? std::wstring() : file.substr(dot);
     const std::wstring stem = dot == std::wstring::npos ? file : file.substr(0, dot);
-    std::wstring folderPart = folder;
-    if (!folderPart.empty() && folderPart.back() == L'\\') {
-        folderPart.pop_back();
+    const std::wstring newName = stem + FormatW(L"_%ls%ls", GetCurrentUserName().c_str(), extension.c_str());
+    // A bare file name stays relative: "\\name" would point at the root of the current drive.
+    if (folder.empty()) {
+        return newName;
     }
-    return FormatW(L"%ls\\%ls", folderPart.c_str(),
-                   (stem + FormatW(L"_%ls%ls", GetCurrentUserName().c_str(), extension.c_str())).c_str());
+    return FormatW(L"%ls\\%ls", folder.substr(0, folder.size() - 1).c_str(), newName.c_str());
 }
 
 std::wstring CUtil::GetModulePath()
@@ -114,12 +114,12 @@ std::wstring CUtil::ExpandPercentPath(const std::wstring& text)
         return {};
     }
     auto piece = pieces.rbegin();
-    wchar_t value[32767] = {};
-    const DWORD length = ::GetEnvironmentVariableW(piece->c_str(), value, 32767);
-    if (length == 0 || length >= 32767) {
+    std::vector<wchar_t> value(32767, L'\0');
+    const DWORD length = ::GetEnvironmentVariableW(piece->c_str(), value.data(), static_cast<DWORD>(value.size()));
+    if (length == 0 || length >= value.size()) {
         return {};
     }
-    std::wstring result(value, length);
+    std::wstring result(value.data(), length);
     ++piece;
     if (piece != pieces.rend()) {
         result += *piece;
@@ -130,10 +130,14 @@ std::wstring CUtil::ExpandPercentPath(const std::wstring& text)
 std::wstring CUtil::FormatNumberedName(const std::wstring& pattern, int number)
 {
     const size_t dot = pattern.rfind(L'.');
-    if (dot == std::wstring::npos) {
-        return FormatW(pattern.c_str(), number);
+    const size_t split = dot == std::wstring::npos ? 0 : dot;
+    const std::wstring field = pattern.substr(split);
+    // The pattern is built from package text: only a single integer field is ever formatted, so a
+    // stray "%s" in a name can never read an argument that is not there.
+    if (!utilrules::IsSingleIntegerFormat(field)) {
+        return pattern;
     }
-    return pattern.substr(0, dot) + FormatW(pattern.substr(dot).c_str(), number);
+    return pattern.substr(0, split) + FormatW(field.c_str(), number);
 }
 
 int CUtil::IsPathShorterThan(const std::wstring& path, const std::wstring& limitText)

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include "util/Handles.h"
 #include "util/Util.h"
 
 int CUtil::GetUILanguage()
@@ -47,12 +48,14 @@ std::wstring CUtil::FormatErrorText(DWORD code)
     const DWORD length = ::FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
         MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+    const UniqueLocalMem owner(buffer);
     std::wstring text;
     if (length > 0 && buffer != nullptr) {
         text.assign(buffer, length);
     }
-    if (buffer != nullptr) {
-        ::LocalFree(buffer);
+    // The system text ends with a line break, which would split a log line in two.
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) {
+        text.pop_back();
     }
     return text;
 }

@@ -1,5 +1,7 @@
 #include "TestEnv.h"
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <sstream>
 
@@ -13,7 +15,10 @@ ScratchDir::ScratchDir(const std::wstring& hint)
     const std::wstring base = L"D:\\tarvex-tests\\";
     ::CreateDirectoryW(base.c_str(), nullptr);
     m_path = base + hint + L"-" + CUtil::NewGuidString() + L"\\";
-    ::CreateDirectoryW(m_path.c_str(), nullptr);
+    if (!::CreateDirectoryW(m_path.c_str(), nullptr)) {
+        const DWORD error = ::GetLastError();
+        ADD_FAILURE() << "cannot create the scratch folder, error " << error;
+    }
 }
 
 ScratchDir::~ScratchDir() { CUtil::RemoveTreeStrict(m_path.substr(0, m_path.size() - 1)); }
@@ -22,6 +27,10 @@ void WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& bytes)
 {
     std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+        ADD_FAILURE() << "cannot write the test file " << WideToUtf8(path);
+    }
 }
 
 void WriteFileText(const std::wstring& path, const std::string& utf8)
