@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 
+#include "ProcessRunner.h"
 #include "TestEnv.h"
 #include "util/Handles.h"
 #include "util/StringUtil.h"
@@ -82,25 +83,12 @@ ProbeResult RunProbe()
     ProbeResult result;
     testenv::ScratchDir scratch(L"osprobe");
     const std::wstring output = scratch / L"probe.txt";
-    std::wstring commandLine = L"\"" + testenv::BinDir() + L"osprobe.exe\" \"" + output + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &process)) {
-        ADD_FAILURE() << "CreateProcess failed: " << ::GetLastError();
+    const testenv::ProcessResult run = testenv::RunProcess(testenv::BinDir() + L"osprobe.exe", {output}, 60000);
+    if (!run.started || run.timedOut) {
+        ADD_FAILURE() << "osprobe.exe did not run to its end (start error " << run.startError << ")";
         return result;
     }
-    UniqueKernelHandle processHandle(process.hProcess);
-    UniqueKernelHandle threadHandle(process.hThread);
-    if (::WaitForSingleObject(processHandle.Get(), 60000) != WAIT_OBJECT_0) {
-        ::TerminateProcess(processHandle.Get(), 1);
-        ADD_FAILURE() << "osprobe.exe did not finish";
-        return result;
-    }
-    DWORD exitCode = 1;
-    ::GetExitCodeProcess(processHandle.Get(), &exitCode);
-    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(run.exitCode, 0u);
     std::istringstream lines(testenv::ReadFileText(output));
     std::string line;
     while (std::getline(lines, line)) {
