@@ -36,6 +36,7 @@ private:
     void OpenPropertiesHandle();
     void ClosePropertiesHandle();
     void CopyHeaderImages();
+    void FillFonts();
     int ShowBox(const std::wstring& text, UINT type);  // only in GUI mode; 0 otherwise
 
     HINSTANCE m_instance = nullptr;
@@ -46,6 +47,7 @@ private:
     int m_unattended = 0;
     int m_checkOs = 0;
     bool m_cleanupDone = false;
+    bool m_oleInitialized = false;
     bool m_shutdownDone = false;
     UniqueFileHandle m_propertiesHandle;
     std::wstring m_topImagePath;

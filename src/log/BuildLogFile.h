@@ -5,6 +5,10 @@
 
 #include "log/LogFile.h"
 
+constexpr wchar_t kMasterLogName[] = L"Orlo.log";
+// Extraction log name when [LogFiles] ExtractLogFileName is empty and no package name is known.
+constexpr wchar_t kDefaultExtractionLogName[] = L"Extraction.log";
+
 class CBuildLogFile : public CLogFile {
 public:
     void WriteStartBanner();
@@ -18,11 +22,15 @@ public:
     // Switches to the extraction log named by [LogFiles] ExtractLogFileName of `propertiesPath`.
     void CreateExtractionLogFile(const std::wstring& packageName, int debug, const std::wstring& propertiesPath);
 
-    const std::wstring& GetMasterLogPath() const { return m_masterLogPath; }
-    const std::wstring& GetStartStamp() const { return m_startStamp; }
+    std::wstring GetMasterLogPath() const { return m_masterLogPath; }
+    std::wstring GetStartStamp() const { return m_startStamp; }
 
-    // "%ALLUSERSPROFILE%\Norlund\Automation\Logfiles\<name>" (or the pre-Vista form), unexpanded.
+    // The format "%ls\Norlund\Automation\Logfiles\%ls" (or the pre-Vista "Application Data" form)
+    // that takes "%ALLUSERSPROFILE%" and a file name; the result is still unexpanded.
     static std::wstring LogFolderFormat(unsigned osMajorVersion);
+    // The extraction log's file name: the configured one, else the package name + ".log", else
+    // kDefaultExtractionLogName.
+    static std::wstring ExtractionLogFileName(const std::wstring& configured, const std::wstring& packageName);
 
 private:
     std::wstring m_startStamp;

@@ -7,11 +7,11 @@
 
 class LogCounters {
 public:
-    void Create();             // first Init of any log object
+    void Create(); // first Init of any log object
     bool Exists() const;
-    void Increment(int kind);  // no-op before Create() or for kinds above 11
+    void Increment(int kind); // no-op before Create() or for kinds above 11
     LogCounterValues Snapshot() const;
-    void Reset();              // tests only
+    void Reset(); // tests only
 
 private:
     mutable std::mutex m_mutex;

@@ -20,3 +20,8 @@
 #define MSG_ERROR_OCCURRED 602
 #define MSG_YES 702
 #define MSG_NO 704
+
+// Silent and unattended progress window.
+#define IDD_UNATTENDED 921
+#define IDC_UNATTENDED_PROGRESS 1045
+#define IDC_UNATTENDED_STATUS 1046

@@ -5,20 +5,25 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
 constexpr uint16_t kPayloadSettingsEntry = 200;
 constexpr uint16_t kPayloadPackageEntry = 100;
+constexpr int kPayloadModeSettings = 200;
+constexpr int kPayloadModePackage = 100;
 constexpr size_t kPayloadMarkerBytes = 76;
 constexpr uint32_t kPayloadMaxNameBytes = 1022;
 constexpr wchar_t kPayloadMarkerText[] = L"{20726377-9F91-41b8-B514-20AE00AA235D}";
-constexpr UINT kMsgPayloadProgress = 1066;  // wParam 1: one progress step
-constexpr UINT kMsgPayloadLog = 1067;       // wParam: ExtractLogRecord*
+constexpr UINT kMsgPayloadProgress = 1066; // wParam 1: one progress step
+constexpr UINT kMsgPayloadLog = 1067;      // wParam: ExtractLogRecord*
 
 // True when the 76 bytes are the payload marker.
 bool IsPayloadMarker(const uint8_t* bytes, size_t size);
-// Why an entry name is refused, or empty when it is acceptable (length and content rules).
+// Why a name length is refused (odd, zero, over 1022 bytes), or empty when it is acceptable.
+std::wstring CheckPayloadNameLength(uint32_t nameBytes);
+// Why an entry name is refused, or empty when it is acceptable (length and content rules). A name is
+// one plain file name: no folder part, no "..", no drive or stream ":", no device name, no control
+// or wildcard characters, so that destination + name always stays inside the destination.
 std::wstring CheckPayloadEntryName(uint32_t nameBytes, const std::wstring& name);
 
 class CExtractor {
@@ -27,11 +32,14 @@ public:
     CExtractor(HWND window, int32_t totalSize) : m_window(window), m_totalSize(totalSize) {}
 
     // 0 on success, -1 on failure. `destination` ends with "\".
+    // mode 200: every entry up to the first package-data entry; mode 100: package-data entries only.
     int ExtractFile(const std::wstring& executable, const std::wstring& destination, int mode, uint32_t offset,
                     uint32_t chunkSize);
 
 private:
-    void LogLine(int mode, int kind, const std::wstring& text);
+    // Mode 100 hands the line to the window (sent, so it is written before the copy goes on);
+    // otherwise it goes to the log directly.
+    void LogLine(int mode, int kind, const std::wstring& text) const;
 
     HWND m_window = nullptr;
     int32_t m_totalSize = 0;

@@ -7,8 +7,15 @@
 #include <string>
 #include <vector>
 
-// The stamp inside a version block as GetFileVersionInfoW returns it; 0 when the block is too short.
+// Byte position of the stamp inside a version block (header, "VS_VERSION_INFO", padding, then the
+// fixed file information whose dwFileSubtype lies at byte 40).
+constexpr size_t kStampFieldInFixedInfo = 40;
+
+// The stamp inside a version block as GetFileVersionInfoW returns it; 0 when the block is too short
+// or holds no fixed file information.
 uint32_t ReadStampFromVersionBlock(const uint8_t* block, size_t size);
+// Position of the stamp field inside such a block, or 0 when the block has no fixed file information.
+size_t StampPositionInVersionBlock(const uint8_t* block, size_t size);
 
 class COrloVersionInfoUpdater {
 public:
@@ -16,7 +23,8 @@ public:
     // The stamp of `file`; 0 without a version resource.
     uint32_t ReadStamp(const std::wstring& file) const;
     // Writes the stamp into `file` in place (the version block the reader would pick: the
-    // language-neutral one when present, else the first). Returns 0 or a Win32 error code.
+    // language-neutral one when present, else the first) and reads it back through the version
+    // functions. Returns 0 or a Win32 error code.
     DWORD WriteStamp(const std::wstring& file, uint32_t stamp) const;
 };
 

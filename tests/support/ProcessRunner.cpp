@@ -7,13 +7,21 @@ std::wstring QuoteArgument(const std::wstring& argument)
     if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) {
         return argument;
     }
+    // Backslashes are literal except before a quote, where they must be doubled.
     std::wstring quoted = L"\"";
+    size_t backslashes = 0;
     for (wchar_t c : argument) {
-        if (c == L'"') {
-            quoted += L'\\';
+        if (c == L'\\') {
+            ++backslashes;
+        } else if (c == L'"') {
+            quoted.append(backslashes + 1, L'\\');
+            backslashes = 0;
+        } else {
+            backslashes = 0;
         }
         quoted += c;
     }
+    quoted.append(backslashes, L'\\');
     return quoted + L"\"";
 }
 

@@ -1,0 +1,35 @@
+#include "log/LogCounters.h"
+
+void LogCounters::Create()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_exists = true;
+}
+
+bool LogCounters::Exists() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_exists;
+}
+
+void LogCounters::Increment(int kind)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_exists || kind < 0 || kind >= kLogKinds) {
+        return;
+    }
+    ++m_values[static_cast<size_t>(kind)];
+}
+
+LogCounterValues LogCounters::Snapshot() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_values;
+}
+
+void LogCounters::Reset()
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_exists = false;
+    m_values = {};
+}
