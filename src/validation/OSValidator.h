@@ -51,7 +51,6 @@ public:
 
     // Identification results (tokens lower-cased after a full identification).
     const OSIdentity& Identity() const { return m_identity; }
-    OSIdentity& Identity() { return m_identity; }
     const std::wstring& GetDisplayName() const { return m_identity.displayName; }
     const std::wstring& GetEditionDisplayName() const { return m_identity.editionDisplayName; }
     const std::wstring& GetServicePackNumber() const { return m_identity.servicePackNumber; }

@@ -388,13 +388,12 @@ TEST(OSRules, VariantParts)
 
 TEST(OSRules, TwoAtomReduction)
 {
+    // Leading operators, or-not, and what is left unreduced (false).
     const std::pair<const wchar_t*, bool> cases[] = {
-        {L"T", true},        {L"F", false},      {L"&&!T", false},   {L"&&!F", true},     {L"&&T", true},
-        {L"||T", true},      {L"&&F", false},    {L"T&&F", false},   {L"F&&T", false},    {L"F&&F", false},
-        {L"T&&T", true},     {L"T||F", true},    {L"F||T", true},    {L"F||F", false},    {L"T||T", true},
-        {L"T&&!F", true},    {L"F&&!T", false},  {L"F&&!F", false},  {L"T&&!T", false},   {L"T||&&!T", true},
-        {L"F||&&!T", false}, {L"F||&&!F", true}, {L"T||&&!F", true}, {L"&&!T||F", false}, {L"&&!F&&T", true},
-        {L"T&&", false},     {L"", false},       {L"T&T", false},
+        {L"T", true},        {L"&&!T", false},   {L"&&!F", true},     {L"&&T", true},     {L"||F", false},
+        {L"T&&!F", true},    {L"T&&!T", false},  {L"F||T", true},     {L"F&&T", false},   {L"T||&&!T", true},
+        {L"F||&&!T", false}, {L"F||&&!F", true}, {L"&&!T||F", false}, {L"&&!F&&T", true}, {L"T&&", false},
+        {L"", false},        {L"T&T", false},
     };
     for (const auto& [rewritten, expected] : cases) {
         EXPECT_EQ(ReduceTwoAtomVariant(rewritten), expected) << std::string(rewritten, rewritten + wcslen(rewritten));
