@@ -56,6 +56,11 @@ public:
     void SetPropertiesPath(const std::wstring& path) { m_propertiesPath = path; }
     const std::wstring& GetPropertiesPath() const { return m_propertiesPath; }
 
+    // Composes the message for an OS verdict (300/301/302) in `language`, stores it as the settings
+    // object's finish message (empty for 300) and returns the verdict. The third argument is not
+    // read; a non-zero `logFlag` logs the message. Defined in validation/OSCheck.cpp.
+    int CheckOS(int verdict, int language, int unused, int logFlag);
+
     // Package requirements ([Conditions]): 1 when extraction is allowed, else 0. Uses the properties
     // path above, or the settings' one when none was set. Defined in conditions/ConditionCheck.cpp.
     int CheckConditions(int language);
