@@ -8,8 +8,10 @@
 #include "OsTestSystems.h"
 #include "TestEnv.h"
 #include "log/BuildLogFile.h"
+#include "settings/OrloInitalizer.h"
 #include "util/ProcessContext.h"
 #include "util/StringUtil.h"
+#include "validation/ExtractorValidator.h"
 #include "validation/OSValidator.h"
 
 using namespace ostest;
@@ -112,6 +114,34 @@ TEST_F(OSValidatorFile, ExtractPathPrefersTheFamilyName)
     EXPECT_EQ(OsValidator().GetExtractPathForOS(), L"D:\\Name");
     Properties(L"[OS]\r\nWindows764ExtractPath=C:\\Never\r\n");
     EXPECT_EQ(OsValidator().GetExtractPathForOS(), L"");
+}
+
+TEST_F(OSValidatorFile, CheckOSStoresTheMessage)
+{
+    Properties(L"[OS]\r\nOSAllowed=WindowsXP;Windows764\r\nWindowsXPExclude=0&&Home\r\nWindows764Warning=SKU48\r\n"
+               L"[1033]\r\nMsgSupportedOS=Windows 7[NEWLINE]Windows 10\r\n"
+               L"MsgOSError=[OSNAME] [OSEDITION] [OSSERVICEPACK] is not supported.[NEWLINE][TAB][MsgSupportedOS]\r\n"
+               L"MsgOSWarning=[OSNAME] ([OSEDITION], [OSSERVICEPACK]) is not tested.\r\n");
+    // XP Home without service pack: the "0" atom makes the number "0", read as message 422.
+    ASSERT_EQ(OsValidator().IdentifyOSFromFacts(kXpHome, false), 302);
+    EXPECT_EQ(Validator().CheckOS(302, 1033, 0, 1), 302);
+    EXPECT_EQ(Settings().GetFinishMessage(),
+              L"WindowsXP Home without any service pack is not supported.\n\tWindows 7\nWindows 10");
+    EXPECT_TRUE(LogHas("|CheckOS                             |Message to be displayed : WindowsXP Home without any "
+                       "service pack is not supported."));
+
+    ASSERT_EQ(OsValidator().IdentifyOSFromFacts(kWin7x64Pro, false), 301);
+    EXPECT_EQ(Validator().CheckOS(301, 1033, 0, 0), 301);
+    EXPECT_EQ(Settings().GetFinishMessage(), L"Windows7 64 Bit (Professional, SP1) is not tested.");
+    EXPECT_EQ(OsValidator().GetNotSupportedQuestion(),
+              L"Windows7 64 Bit Professional SP1 is not supported. Do you want to continue?");
+
+    // 300 clears an earlier message; a language without texts gives an empty one.
+    EXPECT_EQ(Validator().CheckOS(300, 1033, 0, 0), 300);
+    EXPECT_EQ(Settings().GetFinishMessage(), L"");
+    Settings().SetFinishMessage(L"earlier");
+    EXPECT_EQ(Validator().CheckOS(302, 1031, 0, 0), 302);
+    EXPECT_EQ(Settings().GetFinishMessage(), L"");
 }
 
 TEST_F(OSValidatorFile, LiveQuery)
