@@ -21,6 +21,13 @@ using std::min;
 #include "util/StringUtil.h"
 #include "util/Util.h"
 #include "util/WideFormat.h"
+#include "launch/Cleanup.h"
+#include "launch/LaunchState.h"
+#include "settings/ExtractionDriver.h"
+#include "ui/UnattendedExtracter.h"
+#include "util/Profile.h"
+#include "validation/ExtractorValidator.h"
+#include "validation/OSValidator.h"
 
 namespace {
 CTarvexApp* g_app = nullptr;
@@ -80,6 +87,9 @@ bool CTarvexApp::InitInstance()
     }
     m_oleInitialized = true;
 
+    Validator().SetMessageBoxRoutine(&DoMessageBox);
+    LaunchData().ClosePropertiesHandle = [this] { ClosePropertiesHandle(); };
+
     const std::wstring tempError = Settings().CretaeAndValidateOrloTempDir();
     if (!tempError.empty()) {
         SetAppName(GetMessage(103));
@@ -94,11 +104,142 @@ bool CTarvexApp::InitInstance()
 
     FillFonts();
 
-    Log().WriteLine(kLogInfo, kFunction,
-                    L"Package settings, checks and windows are not part of this build: ending the run");
+    OrloInitRecord record;
+    record.debug = m_options->debug;
+    record.noConditionCheck = m_options->NoConditioncheck;
+    record.noOSCheck = m_options->NoOSCheck;
+    record.extractPath = m_options->extractPath;
+    record.autolaunch = m_options->autolaunch;
+    record.setupLanguage = m_options->setupLanguage;
+    record.runMode = RunMode();
+    const int display = Settings().Init(record);
+
+    OpenPropertiesHandle();
+    CopyHeaderImages();
+
+    m_displayName = Settings().GetDisplayName();
+    SetAppName(m_displayName);
+    Log().WriteLine(kLogInfo, L"Display Name", L"%ls", m_displayName.c_str());
+
+    if (!RunChecks()) {
+        instance.Close();
+        m_options.reset();
+        return false;
+    }
+
+    if (display == kDisplayUnattendedWindow) {
+        CUnattendedExtracter window(m_options->unattended, m_worker, m_textFont, ExtractPackageThread<WorkerThread>);
+        window.DoModal(m_instance);
+    } else if (display != kDisplayStop) {
+        const int language = Validator().GetDefaultLanguage();
+        Settings().SetLanguage(language);
+        LoadLanguage(language, Settings().GetOrloTempDir());
+        std::wstring hash;
+        std::wstring error;
+        const DWORD md5Result = CExtractorValidator::ComputeFileMd5(Settings().GetPropertiesPath(), hash, error);
+        if (md5Result != 0) {
+            Log().WriteLine(kLogWarning, kFunction, L"%ls : Return Code : %d", error.c_str(), static_cast<int>(md5Result));
+        }
+        m_propertiesMd5 = hash;
+        Validator().SetParameterFileBaseline(hash);
+        Settings().SetExtractionStatus(-1);
+        // This build has no wizard: a full-GUI run ends here, before anything is extracted.
+        Log().WriteLine(kLogWarning, kFunction, L"The wizard is not available in this build; use /silent or /unattended");
+    }
+
     instance.Close();
     m_options.reset();
     return false;
+}
+
+bool CTarvexApp::RunChecks()
+{
+    const std::wstring& properties = Settings().GetPropertiesPath();
+    if (ReadProfileString(properties, L"Runtime", L"CheckAdmin") == L"1") {
+        Log().WriteLine(kLogInfo, L"GetCheckAdmin", L"Admin rights needed for extraction");
+        if (!Util().IsAdmin(0)) {
+            Log().WriteLine(kLogError, kFunction, L"User is not having admin rights.");
+            ShowBox(ReplaceFirst(GetMessage(421), L"\\n", L"\n"), MB_OK | MB_ICONEXCLAMATION);
+            return false;
+        }
+    }
+    if (!CheckPassword(m_options->extractionPassword)) {
+        return false;
+    }
+    ValidateOSBeforeExtraction();
+    return true;
+}
+
+bool CTarvexApp::CheckPassword(const std::wstring& commandLinePassword)
+{
+    ClosePropertiesHandle();
+    const PasswordState state = PreparePassword(Settings().GetPropertiesPath());
+    OpenPropertiesHandle();
+    m_decodedPassword = state.decoded;
+    m_requiredPassword = state.required;
+    return CheckCommandLinePassword(RunMode(), state, commandLinePassword);
+}
+
+void CTarvexApp::ValidateOSBeforeExtraction()
+{
+    const wchar_t* function = L"ValidateOSBeforeExtraction";
+    if (Settings().GetNoOSCheck() == 1) {
+        Log().WriteLine(kLogInfo, function, L"NoOSCheck is set");
+        return;
+    }
+    OsValidator().SetPropertiesPath(Settings().GetPropertiesPath());
+    const int verdict = OsValidator().IdentifyOS(false);
+    Settings().SetOSResult(verdict);
+    if (Settings().GetAutolaunch() != 1) {
+        return;
+    }
+    OsValidator().PrepareSupportedOSMessages(verdict, Settings().GetLanguage());
+    if (verdict == 302) {
+        Log().WriteLine(kLogError, function, L"Current operating system not supported");
+    }
+    if (ReadProfileString(Settings().GetPropertiesPath(), L"Package", L"CheckOs") != L"1") {
+        return;
+    }
+    m_checkOs = 1;
+    if (verdict != 302 || RunMode() != kRunModeGui) {
+        return;
+    }
+    const int language = Validator().GetDefaultLanguage();
+    Settings().SetLanguage(language);
+    LoadLanguage(language, Settings().GetOrloTempDir());
+    Log().WriteLine(kLogInfo, function, L"Operating System will be validated before extraction");
+    Log().WriteLine(kLogInfo, function, L"Confirming from user : ");
+    if (DoMessageBox(OsValidator().GetNotSupportedQuestion(), MB_YESNO) == IDNO) {
+        Log().WriteLine(kLogInfo, function, L"User confirmed to cancel the extraction");
+        Quit(-1, -1, L"");
+    }
+    Log().WriteLine(kLogInfo, function, L"User confirmed to continue the extraction");
+}
+
+void CTarvexApp::CopyHeaderImages()
+{
+    wchar_t temp[MAX_PATH] = {};
+    const DWORD length = ::GetEnvironmentVariableW(L"temp", temp, MAX_PATH);
+    const std::wstring tempFolder(temp, length < MAX_PATH ? length : 0);
+    auto copyImage = [&](const wchar_t* key) {
+        const std::wstring source = Settings().GetImagePath(key);
+        if (source.empty()) {
+            return std::wstring();
+        }
+        const std::wstring copy = FormatW(L"%ls\\%ls", tempFolder.c_str(), CUtil::SplitPath(source, 1).c_str());
+        if (!tempFolder.empty() && ::CopyFileW(source.c_str(), copy.c_str(), FALSE)) {
+            return copy;
+        }
+        return source;
+    };
+    m_bottomImagePath = copyImage(L"BottomImage");
+    m_topImagePath = copyImage(L"TopImage");
+    if (!m_topImagePath.empty() && CUtil::FileExists(m_topImagePath)) {
+        Gdiplus::GpImage* image = nullptr;
+        if (Gdiplus::DllExports::GdipLoadImageFromFile(m_topImagePath.c_str(), &image) == Gdiplus::Ok) {
+            m_topImage = image;
+        }
+    }
 }
 
 void CTarvexApp::FillFonts()
@@ -115,6 +256,9 @@ void CTarvexApp::FillFonts()
 
 int CTarvexApp::ExitInstance()
 {
+    if (!m_shutdownDone && m_secondInstance == 0) {
+        CleanupAtExit(true);
+    }
     ShutdownShared();
     const int status = Settings().GetExtractionStatus();
     return (status == -5 || status == -3 || status == -2) ? -1 : 0;
@@ -147,9 +291,8 @@ void CTarvexApp::CleanupOnce()
     }
     m_cleanupDone = true;
     ClosePropertiesHandle();
-    const std::wstring tempDirectory = Settings().GetOrloTempDir();
-    if (!tempDirectory.empty()) {
-        CUtil::RemoveTree(tempDirectory.substr(0, tempDirectory.size() - 1));
+    if (!Settings().GetOrloTempDir().empty()) {
+        RemoveOrloTempDirectory();  // also undoes a cancelled extraction; acts once per run
     }
 }
 

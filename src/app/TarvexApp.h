@@ -37,6 +37,7 @@ private:
     void ClosePropertiesHandle();
     void CopyHeaderImages();
     void FillFonts();
+    bool RunChecks();  // administrator, password and OS checks; false ends the run
     int ShowBox(const std::wstring& text, UINT type);  // only in GUI mode; 0 otherwise
 
     HINSTANCE m_instance = nullptr;

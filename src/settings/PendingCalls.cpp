@@ -1,4 +1,3 @@
-// ADAPTER (see PendingCalls.h): switch each body to the real call when its subsystem lands.
 #include "settings/PendingCalls.h"
 
 #include "util/ProcessContext.h"
@@ -7,10 +6,10 @@
 
 int CheckRequirementsForSilentRun(int language) { return Validator().CheckConditions(language); }
 
-std::wstring ExtractPathForOS() { return {}; }
+std::wstring ExtractPathForOS() { return OsValidator().GetExtractPathForOS(); }
 
 int IdentifyOSForReport(const std::wstring& propertiesPath)
 {
     OsValidator().SetPropertiesPath(propertiesPath);
-    return 300;
+    return OsValidator().IdentifyOS(true);
 }

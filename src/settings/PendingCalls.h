@@ -1,11 +1,10 @@
 #pragma once
-// ADAPTER: calls into subsystems built beside the settings. Each one is a single line to switch to
-// the real call once that subsystem is part of the build; until then it answers as noted.
+// The settings object's calls into the requirements and OS subsystems, in one place.
 #include <string>
 
-// The requirements of a silent or unattended run: Validator().CheckConditions(language).
+// The requirements of a silent or unattended run: 1 when met.
 int CheckRequirementsForSilentRun(int language);
-// OsValidator().GetExtractPathForOS(). Until the OS rules exist: empty (no per-OS path).
+// The [OS] <family>ExtractPath value for the running system, or empty.
 std::wstring ExtractPathForOS();
-// OsValidator().IdentifyOS(true) after SetPropertiesPath. Until OS identification exists: 300.
+// The log-only OS identification of the system information block; returns its result code.
 int IdentifyOSForReport(const std::wstring& propertiesPath);

@@ -1,0 +1,88 @@
+#include "ui/LaunchSetup.h"
+
+#include <list>
+#include <string>
+
+#include "app/MessageBox.h"
+#include "launch/Cleanup.h"
+#include "launch/LaunchList.h"
+#include "launch/Launcher.h"
+#include "log/BuildLogFile.h"
+#include "settings/OrloInitalizer.h"
+#include "util/Profile.h"
+#include "util/ProcessContext.h"
+#include "util/Util.h"
+#include "util/WideFormat.h"
+#include "validation/ExtractorValidator.h"
+#include "validation/OSValidator.h"
+
+namespace {
+constexpr int kVerdictWarning = 301;
+constexpr int kVerdictNotSupported = 302;
+constexpr const wchar_t* kFunction = L"HandleLaunchSetup";
+}  // namespace
+
+int HandleLaunchSetup(HWND sheet)
+{
+    COrloInitalizer& settings = Settings();
+    const std::wstring& properties = settings.GetPropertiesPath();
+    Log().WriteLine(kLogInfo, kFunction, L"Preparing the launch of the extracted setup");
+    const std::wstring installationDialog = ReadProfileString(properties, L"Runtime", L"AutoLaunchInstallationDialog");
+    Util().SetCheckAdminText(ReadProfileString(properties, L"Runtime", L"CheckAdmin"));
+
+    const std::wstring language = FormatW(L"%d", settings.GetLanguage());
+    std::list<std::wstring> applications;
+    std::list<std::wstring> parameters;
+    GetAutolaunchApps(language, applications, parameters);
+    if (applications.empty() || settings.GetExtractionStatus() != 0) {
+        Log().WriteLine(kLogInfo, kFunction, L"Nothing to launch");
+        return -1;
+    }
+    const bool gui = settings.GetRunMode() == kRunModeGui;
+    const bool hasSheet = sheet != nullptr && ::IsWindow(sheet);
+    if (hasSheet) {
+        ::ShowWindow(sheet, installationDialog == L"1" ? SW_SHOW : SW_HIDE);
+    }
+
+    if (settings.GetNoOSCheck() != 1) {
+        const int verdict = settings.GetOSResult();
+        if (verdict == kVerdictNotSupported) {
+            if (gui) {
+                if (hasSheet) {
+                    ::ShowWindow(sheet, SW_HIDE);
+                }
+                DoMessageBox(OsValidator().PrepareSupportedOSMessages(verdict, settings.GetLanguage()),
+                             MB_OK | MB_ICONHAND);
+            }
+            Log().WriteLine(kLogError, kFunction, L"Current operating system not supported: the setup is not launched");
+            return 10;
+        }
+        if (verdict == kVerdictWarning && gui) {
+            if (hasSheet) {
+                ::ShowWindow(sheet, SW_HIDE);
+            }
+            const int answer = DoMessageBox(OsValidator().PrepareSupportedOSMessages(verdict, settings.GetLanguage()),
+                                            MB_YESNO | MB_ICONEXCLAMATION);
+            if (answer == IDNO) {
+                Log().WriteLine(kLogError, kFunction, L"Current operating system  not supported");
+                settings.SetExtractionStatus(11);
+                return 10;
+            }
+        }
+        Log().WriteLine(kLogInfo, kFunction, L"Current OS is supported");
+    }
+
+    RemoveOrloTempDirectory();
+    int result = LaunchMultipleApplications(language, applications, parameters, installationDialog);
+
+    const bool keepsSheet = applications.size() > 1 ||
+                            (settings.GetWaitForAutolaunchFinish() == 1 || installationDialog == L"1");
+    if (keepsSheet) {
+        if (hasSheet) {
+            ::ShowWindow(sheet, SW_SHOW);
+        }
+    } else {
+        result = 10;  // a single setup started without waiting: nothing more to do here
+    }
+    return result;
+}

@@ -1,0 +1,211 @@
+#include "ui/UnattendedExtracter.h"
+
+#include <commctrl.h>
+
+#include "app/MessageBox.h"
+#include "app/TarvexApp.h"
+#include "log/BuildLogFile.h"
+#include "resources/ResourceIds.h"
+#include "settings/Messages.h"
+#include "settings/OrloInitalizer.h"
+#include "settings/WindowMessages.h"
+#include "ui/LaunchSetup.h"
+#include "util/ProcessContext.h"
+
+CUnattendedExtracter::CUnattendedExtracter(int visible, WorkerThread& worker, const LOGFONTW& statusFont,
+                                           WorkerThread::Procedure job)
+    : m_statusFontDescription(statusFont), m_worker(worker), m_job(job), m_visible(visible)
+{
+}
+
+CUnattendedExtracter::~CUnattendedExtracter()
+{
+    if (m_window != nullptr) {
+        ::DestroyWindow(m_window);
+    }
+}
+
+INT_PTR CUnattendedExtracter::DoModal(HINSTANCE instance)
+{
+    m_instance = instance;
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS};
+    ::InitCommonControlsEx(&controls);
+    m_window = ::CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_UNATTENDED), nullptr, DialogProc,
+                                    reinterpret_cast<LPARAM>(this));
+    if (m_window == nullptr) {
+        const DWORD error = ::GetLastError();
+        Log().WriteLine(kLogError, L"CUnattendedExtracter", L"The progress window could not be created : %lu", error);
+        return -1;
+    }
+    if (m_visible == 1) {
+        ::ShowWindow(m_window, SW_SHOW);
+    }
+    // Own modal loop: Enter and Escape never end the run, they act as Tab.
+    MSG message{};
+    while (!m_done && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.message == WM_KEYDOWN && (message.wParam == VK_RETURN || message.wParam == VK_ESCAPE)) {
+            message.wParam = VK_TAB;
+        }
+        if (!::IsDialogMessageW(m_window, &message)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    }
+    ::DestroyWindow(m_window);
+    m_window = nullptr;
+    return m_result;
+}
+
+INT_PTR CALLBACK CUnattendedExtracter::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
+{
+    auto* self = reinterpret_cast<CUnattendedExtracter*>(::GetWindowLongPtrW(window, DWLP_USER));
+    if (message == WM_INITDIALOG) {
+        self = reinterpret_cast<CUnattendedExtracter*>(lParam);
+        ::SetWindowLongPtrW(window, DWLP_USER, lParam);
+        self->m_window = window;
+    }
+    if (self == nullptr) {
+        return FALSE;
+    }
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(window, DWLP_USER, 0);
+        return FALSE;
+    }
+    try {
+        return self->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        return FALSE;  // nothing may escape into the window system
+    }
+}
+
+INT_PTR CUnattendedExtracter::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog();
+        return TRUE;
+    case UM_PROGRESS:
+        OnProgress(wParam, lParam);
+        return TRUE;
+    case UM_LOG_REQUEST: {
+        const auto* record = reinterpret_cast<const ExtractLogRecord*>(wParam);
+        if (record != nullptr) {
+            Log().WriteLine(record->kind, record->function.c_str(), record->format.c_str(), record->argument.c_str());
+        }
+        ::SetWindowLongPtrW(m_window, DWLP_MSGRESULT, 1);
+        return TRUE;
+    }
+    case UM_EXTRACTION_DONE:
+        OnExtractionDone();
+        return TRUE;
+    case UM_EXTRACTION_FAILED:
+        End(IDOK);
+        return TRUE;
+    case WM_CLOSE:
+        OnClose();
+        return TRUE;
+    case WM_COMMAND:
+        return TRUE;  // the window has no buttons; IDOK/IDCANCEL from the keyboard do nothing
+    case WM_PAINT:
+        if (m_visible != 1) {
+            ::ShowWindow(m_window, SW_HIDE);
+        }
+        return FALSE;
+    case WM_WINDOWPOSCHANGING:
+        if (m_visible != 1) {
+            auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
+            position->flags &= ~static_cast<UINT>(SWP_SHOWWINDOW);
+            position->flags |= SWP_HIDEWINDOW;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+void CUnattendedExtracter::OnInitDialog()
+{
+    m_progress = ::GetDlgItem(m_window, IDC_UNATTENDED_PROGRESS);
+    m_status = ::GetDlgItem(m_window, IDC_UNATTENDED_STATUS);
+    HICON icon = ::LoadIconW(m_instance, MAKEINTRESOURCEW(IDI_TARVEX));
+    ::SendMessageW(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    ::SendMessageW(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    m_statusFont.Reset(::CreateFontIndirectW(&m_statusFontDescription));
+    ::SendMessageW(m_status, WM_SETFONT, reinterpret_cast<WPARAM>(m_statusFont.Get()), TRUE);
+
+    if (m_visible == 1) {
+        ::SetWindowTextW(m_window, Settings().GetDisplayName().c_str());
+        ::SendMessageW(m_progress, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+        ::SendMessageW(m_progress, PBM_SETPOS, 1, 0);
+        ::SetWindowTextW(m_status, GetMessage(507).c_str());
+    }
+    Flags().Continue = 1;
+    Log().WriteLine(kLogInfo, L"ExtractPath", L" %ls", Settings().GetExtractionPath().c_str());
+    const HRESULT started = m_worker.Start(m_window, m_job);
+    if (FAILED(started)) {
+        Log().WriteLine(kLogError, L"CUnattendedExtracter", L"The extraction could not be started : 0x%08lx",
+                        static_cast<unsigned long>(started));
+        ::PostMessageW(m_window, UM_EXTRACTION_FAILED, 0, 0);
+        return;
+    }
+    m_started = 1;
+}
+
+void CUnattendedExtracter::OnProgress(WPARAM step, LPARAM value)
+{
+    switch (step) {
+    case 1:
+        ++m_counter;
+        ::SendMessageW(m_progress, PBM_SETPOS, static_cast<WPARAM>(m_counter), 0);
+        break;
+    case 2:
+        ::SendMessageW(m_progress, PBM_SETPOS, 2, 0);
+        break;
+    case 3:
+        ::SendMessageW(m_progress, PBM_SETRANGE, 0,
+                       MAKELPARAM(0, static_cast<WORD>(m_counter + static_cast<int>(value))));
+        ::SendMessageW(m_progress, PBM_SETSTEP, 1, 0);
+        ::SetWindowTextW(m_status, GetMessage(508).c_str());
+        break;
+    default:
+        break;
+    }
+}
+
+void CUnattendedExtracter::OnExtractionDone()
+{
+    if (Settings().GetAutolaunch() == 1) {
+        ::ShowWindow(m_window, SW_HIDE);
+        HandleLaunchSetup(nullptr);
+        End(0);
+        return;
+    }
+    End(IDOK);
+}
+
+void CUnattendedExtracter::OnClose()
+{
+    Log().WriteLine(kLogInfo, L"OnClose", L"Extraction paused");
+    m_worker.Suspend();
+    // The question only makes sense where a person sees the window.
+    const int answer = m_visible == 1 ? DoMessageBox(GetMessage(113), MB_YESNO) : IDYES;
+    if (answer == IDYES) {
+        Flags().UserCancelled = 1;
+        Flags().Continue = 0;
+        m_worker.Stop();
+        Settings().SetExtractionStatus(11);
+        if (CTarvexApp* app = TheApp()) {
+            app->Quit(8, 6, L"");
+        }
+        End(IDCANCEL);
+        return;
+    }
+    m_worker.Resume();
+}
+
+void CUnattendedExtracter::End(INT_PTR result)
+{
+    m_result = result;
+    m_done = true;
+    ::PostMessageW(m_window, WM_NULL, 0, 0);  // wake the loop
+}

@@ -1,0 +1,46 @@
+#pragma once
+// CUnattendedExtracter: the progress window of silent and unattended runs. It owns the extraction
+// worker, follows its progress and log messages and, after a successful extraction, runs the launch
+// step. In silent mode the window exists but is never shown.
+#include <windows.h>
+
+#include "app/WorkerThread.h"
+#include "util/Handles.h"
+
+class CUnattendedExtracter {
+public:
+    // `visible`: the unattended option of the command line; `statusFont` from start-up; `job` is
+    // the worker procedure (the extraction driver).
+    CUnattendedExtracter(int visible, WorkerThread& worker, const LOGFONTW& statusFont, WorkerThread::Procedure job);
+    ~CUnattendedExtracter();
+    CUnattendedExtracter(const CUnattendedExtracter&) = delete;
+    CUnattendedExtracter& operator=(const CUnattendedExtracter&) = delete;
+
+    // Creates the window and runs its message loop until the run ends; returns the end code.
+    INT_PTR DoModal(HINSTANCE instance);
+
+    HWND Window() const { return m_window; }
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnInitDialog();
+    void OnProgress(WPARAM step, LPARAM value);
+    void OnExtractionDone();
+    void OnClose();
+    void End(INT_PTR result);
+
+    HINSTANCE m_instance = nullptr;
+    HWND m_window = nullptr;
+    HWND m_progress = nullptr;
+    HWND m_status = nullptr;
+    UniqueGdiObject m_statusFont;
+    LOGFONTW m_statusFontDescription{};
+    WorkerThread& m_worker;
+    WorkerThread::Procedure m_job;
+    int m_visible = 0;
+    int m_counter = 0;
+    int m_started = 0;
+    bool m_done = false;
+    INT_PTR m_result = 0;
+};
