@@ -2,6 +2,7 @@
 // launch of a fake setup, cleanup, log summary and exit code.
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <thread>
 
 #include "OrloPack.h"
@@ -67,7 +68,13 @@ protected:
         return static_cast<int>(result.exitCode);
     }
 
-    std::string ExtractionLog() const { return testenv::ReadFileText(kLogFolder + logName); }
+    std::string ExtractionLog() const
+    {
+        // Before Vista the log folder sits under "Application Data".
+        const std::wstring legacy = L"C:\\ProgramData\\Application Data\\Norlund\\Automation\\Logfiles\\";
+        return testenv::PathExists(kLogFolder + logName) ? testenv::ReadFileText(kLogFolder + logName)
+                                                         : testenv::ReadFileText(legacy + logName);
+    }
     bool Logged(const std::string& text) const { return ExtractionLog().find(text) != std::string::npos; }
     std::string SetupRecord() const { return testenv::ReadFileText(target + L"\\setup.exe.record.txt"); }
 
@@ -223,4 +230,87 @@ TEST_F(SilentRun, SecondInstanceWhileTheFirstRunsEndsAtOnce)
     EXPECT_TRUE(first.Wait(60000, exitCode));
     EXPECT_EQ(exitCode, 0u);
     ExpectTreeExtracted();
+}
+
+TEST_F(SilentRun, UnknownSetupLanguageFallsBackToEnglishAndGermanIsTaken)
+{
+    testenv::WriteUtf16File(dir / L"default1031.ulf", L"[FileInfo]\r\nID=1031\r\nLangName=German\r\n508=Entpacken...\r\n");
+    orlopack::BuildOptions options;
+    options.sourceFolder = source;
+    options.templateText = Template(L"[Languages]\r\nSetupLanguages=1033;1031\r\n");
+    options.languageFiles = {dir / L"default1031.ulf"};
+    options.outputFolder = dir / L"out";
+    options.baseName = L"RunTest";
+    orlopack::BuildReport report;
+    ASSERT_EQ(orlopack::BuildPackage(options, report), orlopack::kOk) << WideToUtf8(report.error);
+    package = report.packagePath;
+
+    EXPECT_EQ(Run({L"/unattended", L"/setupLanguage=abc"}), 0);
+    EXPECT_TRUE(Logged("Invalid Command line parameter for SetupLanguage. English taken as default SetupLanguage"));
+    EXPECT_NE(SetupRecord(), "");
+
+    EXPECT_EQ(Run({L"/unattended", L"/setupLanguage=1031"}), 0);
+    EXPECT_TRUE(Logged("Command line parameter for SetupLanguage : 1031"));
+    EXPECT_FALSE(Logged("Language not supported"));
+}
+
+TEST_F(SilentRun, ExtractionLogIsNamedByThePackageAndAnOldOneIsRenamed)
+{
+    Build(ReplaceFirst(Template(), L"AutoLaunch=setup.exe", L"AutoLaunch=setup.exe\r\nCheckAdmin=1"));
+    EXPECT_EQ(Run({L"/silent"}), 0);
+    EXPECT_TRUE(Logged("Admin rights needed for extraction"));  // the real administrator test passes under Wine
+    ExpectTreeExtracted();
+    EXPECT_EQ(Run({L"/silent"}), 0);
+
+    // The first run's log now carries its modification date and time in its name.
+    const std::wstring stem = logName.substr(0, logName.size() - 4);
+    const std::regex renamed(WideToUtf8(stem) + R"(_\d\d[A-Z][a-z][a-z]\d{4}_\d\d-\d\d-\d\d\.log)");
+    int matches = 0;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = ::FindFirstFileW((kLogFolder + L"*").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    do {
+        matches += std::regex_match(WideToUtf8(found.cFileName), renamed) ? 1 : 0;
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    EXPECT_EQ(matches, 1) << "the earlier log was not renamed with its date and time";
+    const std::string master = testenv::ReadFileText(kLogFolder + L"Orlo.log");
+    EXPECT_NE(master.find("Extraction Log File : "), std::string::npos);
+    EXPECT_NE(master.find("############################## --------- End --------- ##############################"),
+              std::string::npos);
+}
+
+TEST_F(SilentRun, OperatingSystemIsNamedForTheWindowsVersionOfThePrefix)
+{
+    Build(Template());
+    const std::wstring appKey = L"Software\\Wine\\AppDefaults\\RunTest.exe";
+    struct Case {
+        const wchar_t* version;
+        std::vector<std::string> names;  // what the identification may call it under Wine
+    } cases[] = {
+        {L"winxp", {"WindowsXP"}},
+        {L"win7", {"Windows7", "Windows2008R2"}},
+        {L"win10", {"Windows10"}},
+    };
+    for (const auto& c : cases) {
+        HKEY key = nullptr;
+        ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, appKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                                    nullptr),
+                  ERROR_SUCCESS);
+        ::RegSetValueExW(key, L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(c.version),
+                         static_cast<DWORD>((wcslen(c.version) + 1) * sizeof(wchar_t)));
+        ::RegCloseKey(key);
+        Run({L"/silent"});
+        const std::string log = ExtractionLog();
+        ::DeleteFileW((kLogFolder + logName).c_str());
+        const size_t at = log.find("Operating System : ");
+        ASSERT_NE(at, std::string::npos) << WideToUtf8(c.version);
+        const std::string named = log.substr(at + 19, log.find('\r', at) - at - 19);
+        bool known = false;
+        for (const auto& name : c.names) {
+            known = known || named.rfind(name, 0) == 0;
+        }
+        EXPECT_TRUE(known) << WideToUtf8(c.version) << " was identified as " << named;
+    }
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, appKey.c_str());
 }
