@@ -124,4 +124,24 @@ std::vector<HWND> VisibleTopLevelWindows(DWORD processId)
     return search.windows;
 }
 
+std::vector<HWND> TopLevelWindows(DWORD processId)
+{
+    struct Search {
+        DWORD processId;
+        std::vector<HWND> windows;
+    } search{processId, {}};
+    ::EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(context);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            if (owner == s->processId) {
+                s->windows.push_back(window);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.windows;
+}
+
 }  // namespace testenv

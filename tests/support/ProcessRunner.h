@@ -42,4 +42,7 @@ private:
 // The visible top-level windows that belong to a process.
 std::vector<HWND> VisibleTopLevelWindows(DWORD processId);
 
+// Every top-level window of a process, hidden ones included.
+std::vector<HWND> TopLevelWindows(DWORD processId);
+
 }  // namespace testenv
