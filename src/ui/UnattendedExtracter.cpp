@@ -1,6 +1,7 @@
 #include "ui/UnattendedExtracter.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 
 #include "app/MessageBox.h"
 #include "app/TarvexApp.h"
@@ -11,6 +12,19 @@
 #include "settings/WindowMessages.h"
 #include "ui/LaunchSetup.h"
 #include "util/ProcessContext.h"
+
+namespace {
+unsigned __stdcall LaunchThread(void* /*worker*/)
+{
+    // The shell may start the setup through COM extensions.
+    const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    HandleLaunchSetup(nullptr);
+    if (SUCCEEDED(com)) {
+        ::CoUninitialize();
+    }
+    return 0;
+}
+}  // namespace
 
 CUnattendedExtracter::CUnattendedExtracter(int visible, WorkerThread& worker, const LOGFONTW& statusFont,
                                            WorkerThread::Procedure job)
@@ -176,15 +190,44 @@ void CUnattendedExtracter::OnExtractionDone()
 {
     if (Settings().GetAutolaunch() == 1) {
         ::ShowWindow(m_window, SW_HIDE);
-        HandleLaunchSetup(nullptr);
+        RunLaunchStep();
         End(0);
         return;
     }
     End(IDOK);
 }
 
+// The setup is waited for on the worker while this thread goes on answering sent messages: a
+// window whose thread does not answer blocks every program that broadcasts with SendMessage, and a
+// setup that announces an environment change that way would wait for us while we wait for it.
+// Posted messages (a close request, input) stay queued until the launch step is over.
+void CUnattendedExtracter::RunLaunchStep()
+{
+    m_launching = true;
+    if (FAILED(m_worker.Start(m_window, LaunchThread))) {
+        HandleLaunchSetup(nullptr);
+        return;
+    }
+    const HANDLE thread = m_worker.ThreadHandle();
+    for (;;) {
+        const DWORD woken = ::MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE);
+        if (woken == WAIT_OBJECT_0 + 1) {
+            MSG message;
+            ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+            continue;
+        }
+        if (woken != WAIT_OBJECT_0) {
+            ::WaitForSingleObject(thread, INFINITE);
+        }
+        return;
+    }
+}
+
 void CUnattendedExtracter::OnClose()
 {
+    if (m_launching) {
+        return;  // a sent close while the setup runs: there is nothing left to cancel
+    }
     Log().WriteLine(kLogInfo, L"OnClose", L"Extraction paused");
     m_worker.Suspend();
     // The question only makes sense where a person sees the window.

@@ -27,6 +27,7 @@ private:
     void OnInitDialog();
     void OnProgress(WPARAM step, LPARAM value);
     void OnExtractionDone();
+    void RunLaunchStep();
     void OnClose();
     void End(INT_PTR result);
 
@@ -41,6 +42,7 @@ private:
     int m_visible = 0;
     int m_counter = 0;
     int m_started = 0;
+    bool m_launching = false;  // the extraction is over and the launch step runs
     bool m_done = false;
     INT_PTR m_result = 0;
 };
