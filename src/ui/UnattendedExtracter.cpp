@@ -100,19 +100,25 @@ INT_PTR CUnattendedExtracter::HandleMessage(UINT message, WPARAM wParam, LPARAM 
         return TRUE;
     case UM_PROGRESS:
         OnProgress(wParam, lParam);
+        AskToCancelIfRequested(::InSendMessage() != FALSE);
         return TRUE;
     case UM_LOG_REQUEST: {
         const auto* record = reinterpret_cast<const ExtractLogRecord*>(wParam);
         if (record != nullptr) {
             Log().WriteLine(record->kind, record->function.c_str(), record->format.c_str(), record->argument.c_str());
         }
+        AskToCancelIfRequested(::InSendMessage() != FALSE);
         ::SetWindowLongPtrW(m_window, DWLP_MSGRESULT, 1);
         return TRUE;
     }
     case UM_EXTRACTION_DONE:
-        OnExtractionDone();
+        AskToCancelIfRequested(true);  // the worker has finished
+        if (!m_done) {
+            OnExtractionDone();
+        }
         return TRUE;
     case UM_EXTRACTION_FAILED:
+        m_closeRequested = false;  // nothing is left to cancel
         End(IDOK);
         return TRUE;
     case WM_CLOSE:
@@ -223,27 +229,40 @@ void CUnattendedExtracter::RunLaunchStep()
     }
 }
 
+// The worker is not suspended wherever it happens to be: a thread stopped at a random point may
+// hold the heap or loader lock, and the question box on this thread then waits for it for good.
+// It is held instead where it next reports to this window and waits for the answer: inside the
+// handling of its sent progress or log message, or once it has finished.
 void CUnattendedExtracter::OnClose()
 {
-    if (m_launching) {
-        return;  // a sent close while the setup runs: there is nothing left to cancel
+    if (m_launching || m_questionOpen) {
+        return;  // a close while the setup runs or while the question is open changes nothing
     }
-    Log().WriteLine(kLogInfo, L"OnClose", L"Extraction paused");
-    m_worker.Suspend();
-    // The question only makes sense where a person sees the window.
-    const int answer = m_visible == 1 ? DoMessageBox(GetMessage(113), MB_YESNO) : IDYES;
-    if (answer == IDYES) {
-        Flags().UserCancelled = 1;
-        Flags().Continue = 0;
-        m_worker.Stop();
-        Settings().SetExtractionStatus(11);
-        if (CTarvexApp* app = TheApp()) {
-            app->Quit(8, 6, L"");
-        }
-        End(IDCANCEL);
+    m_closeRequested = true;
+}
+
+void CUnattendedExtracter::AskToCancelIfRequested(bool workerWaiting)
+{
+    if (!m_closeRequested || m_questionOpen || !workerWaiting) {
         return;
     }
-    m_worker.Resume();
+    m_closeRequested = false;
+    Log().WriteLine(kLogInfo, L"OnClose", L"Extraction paused");
+    // The question only makes sense where a person sees the window.
+    m_questionOpen = true;
+    const int answer = m_visible == 1 ? DoMessageBox(GetMessage(113), MB_YESNO) : IDYES;
+    m_questionOpen = false;
+    if (answer != IDYES) {
+        return;  // the worker goes on when its message returns
+    }
+    Flags().UserCancelled = 1;
+    Flags().Continue = 0;
+    m_worker.Stop();
+    Settings().SetExtractionStatus(11);
+    if (CTarvexApp* app = TheApp()) {
+        app->Quit(8, 6, L"");
+    }
+    End(IDCANCEL);
 }
 
 void CUnattendedExtracter::End(INT_PTR result)

@@ -29,6 +29,7 @@ private:
     void OnExtractionDone();
     void RunLaunchStep();
     void OnClose();
+    void AskToCancelIfRequested(bool workerWaiting);
     void End(INT_PTR result);
 
     HINSTANCE m_instance = nullptr;
@@ -42,7 +43,9 @@ private:
     int m_visible = 0;
     int m_counter = 0;
     int m_started = 0;
-    bool m_launching = false;  // the extraction is over and the launch step runs
+    bool m_launching = false;        // the extraction is over and the launch step runs
+    bool m_closeRequested = false;   // the cancel question waits for the worker's next report
+    bool m_questionOpen = false;
     bool m_done = false;
     INT_PTR m_result = 0;
 };
