@@ -93,6 +93,18 @@ protected:
     }
     std::string SetupRecord() const { return testenv::ReadFileText(target + L"\\setup.exe.record.txt"); }
 
+    // Every case ends with the run's temp settings folder gone, whatever happened in the run.
+    void TearDown() override
+    {
+        const std::string log = ExtractionLog();
+        const std::string label = "|Temp directory :                    |";
+        for (size_t at = log.find(label); at != std::string::npos; at = log.find(label, at + 1)) {
+            const size_t start = at + label.size();
+            const std::string folder = log.substr(start, log.find('\r', start) - start);
+            EXPECT_FALSE(testenv::PathExists(Utf8ToWide(folder))) << "the temp folder was left behind: " << folder;
+        }
+    }
+
     void ExpectTreeExtracted() const
     {
         EXPECT_EQ(testenv::ReadFileBytes(target + L"\\data\\deep\\blob.bin"),

@@ -7,35 +7,6 @@
 
 #include "SilentRunFixture.h"
 
-TEST_F(SilentRun, MultiPartPackageExtractsLaunchesAndCleansUp)
-{
-    Build(Template());
-    ASSERT_GE(parts.size(), 2u);
-    EXPECT_EQ(Run({L"/silent"}), 0);
-    ExpectTreeExtracted();
-    EXPECT_NE(SetupRecord(), "") << "the setup was not launched";
-    EXPECT_TRUE(Logged("|RETURN    |STATUS                                |Success")) << ExtractionLog();
-    EXPECT_TRUE(Logged("Silent"));
-    EXPECT_FALSE(Logged("|ERROR     |"));
-    // The temp settings folder is gone: no {GUID} folder is named in the log that still exists.
-    const std::string log = ExtractionLog();
-    const size_t at = log.find("Directory created : ");
-    if (at != std::string::npos) {
-        const std::string folder = log.substr(at + 20, log.find('\r', at) - at - 20);
-        EXPECT_FALSE(testenv::PathExists(Utf8ToWide(folder)));
-    }
-}
-
-TEST_F(SilentRun, SingleFilePackageRunsUnattended)
-{
-    Build(Template(), true);
-    EXPECT_TRUE(parts.empty());
-    EXPECT_EQ(Run({L"/unattended"}), 0);
-    ExpectTreeExtracted();
-    EXPECT_NE(SetupRecord(), "");
-    EXPECT_TRUE(Logged("Unattended"));
-}
-
 TEST_F(SilentRun, ConfiguredSetupExitCodesGiveTheirFinishMessageAndKeepTheProcessExitCode)
 {
     const std::wstring messages = L"[AutoLaunch]\r\nReturnCode_1603=Error:{SetupFailed}\r\n"
@@ -178,17 +149,22 @@ TEST_F(SilentRun, SecondInstanceWhileTheFirstRunsEndsAtOnce)
 TEST_F(SilentRun, UnknownSetupLanguageFallsBackToEnglishAndGermanIsTaken)
 {
     testenv::WriteUtf16File(dir / L"default1031.ulf", L"[FileInfo]\r\nID=1031\r\nLangName=German\r\n508=Entpacken...\r\n");
-    auto options = Options(Template(L"[Languages]\r\nSetupLanguages=1033;1031\r\n"));
+    auto options = Options(Template(L"[Languages]\r\nSetupLanguages=1033;1031\r\n[1033]\r\nLaunchEXEParams=/english\r\n"
+                                    L"[1031]\r\nLaunchEXEParams=/german\r\n"));
     options.languageFiles = {dir / L"default1031.ulf"};
     Build(options);
 
     EXPECT_EQ(Run({L"/unattended", L"/setupLanguage=abc"}), 0);
     EXPECT_TRUE(Logged("Invalid Command line parameter for SetupLanguage. English taken as default SetupLanguage"));
-    EXPECT_NE(SetupRecord(), "");
+    EXPECT_NE(SetupRecord().find("arg=/english\n"), std::string::npos) << SetupRecord();
 
+    ::DeleteFileW((target + L"\\setup.exe.record.txt").c_str());
     EXPECT_EQ(Run({L"/unattended", L"/setupLanguage=1031"}), 0);
     EXPECT_TRUE(Logged("Command line parameter for SetupLanguage : 1031"));
     EXPECT_FALSE(Logged("Language not supported"));
+    // The setup is given the parameters of the German section.
+    EXPECT_NE(SetupRecord().find("arg=/german\n"), std::string::npos) << SetupRecord();
+    EXPECT_EQ(SummaryStatus(), "Success");
 }
 
 TEST_F(SilentRun, ExtractionLogIsNamedByThePackageAndAnOldOneIsRenamed)
