@@ -9,66 +9,19 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 bin_dir="$(cd "${1:-$root/build/x64}" && pwd)"
 size_mb="${2:-300}"
-source "$root/scripts/wine-env.sh" "$bin_dir"
-"$root/scripts/wine-prefix.sh" "$bin_dir"
-for program in OrloPack extract_bench; do
-  [[ -x "$bin_dir/bin/$program.exe" ]] || { echo "build $program first: cmake --build $bin_dir --target $program" >&2; exit 1; }
-done
-command -v cabextract >/dev/null || { echo "cabextract is missing (scripts/bootstrap.sh installs it)" >&2; exit 1; }
+source "$root/scripts/bench/common.sh"
+bench_need OrloPack extract_bench
+bench_need_cabextract
 
 bench="$TARVEX_DRIVE_D/bench-extract"
 mkdir -p "$bench"
-
-# A mixed folder: incompressible blobs, build binaries, log-like text and many small files. The
-# builder's benchmark folder of the same size is reused when it exists.
-make_source() {  # folder size_mb
-  local src="$1" size="$2" third n made mb f
-  [[ -f "$src/.complete" ]] && return 0
-  echo "generating a ${size} MB mixed folder in $src ..."
-  rm -rf "$src"
-  mkdir -p "$src/random" "$src/binaries" "$src/text" "$src/small"
-  third=$((size / 3)); n=0; made=0
-  while [[ $made -lt $third ]]; do
-    mb=$((1 + n % 16)); n=$((n + 1)); made=$((made + mb))
-    head -c $((mb * 1048576)) /dev/urandom >"$src/random/blob$n.bin"
-  done
-  mapfile -t exes < <(find "$bin_dir" -path "$bin_dir/wine" -prune -o -type f \( -name '*.exe' -o -name '*.a' \) -size +100k -print)
-  made=0; n=0
-  while [[ $made -lt $((third * 1048576)) && ${#exes[@]} -gt 0 ]]; do
-    f="${exes[$((n % ${#exes[@]}))]}"; n=$((n + 1))
-    cp "$f" "$src/binaries/$n-$(basename "$f")"
-    made=$((made + $(stat -c %s "$f")))
-  done
-  made=0; n=0
-  while [[ $made -lt $((third * 1048576)) ]]; do
-    n=$((n + 1))
-    seq 1 60000 | awk -v c="$n" '{printf "2024-05-17 10:%02d:%02d INFO component-%d processed request %d in %d ms\n", $1 % 60, $1 % 59, c, $1, $1 % 97}' >"$src/text/log$n.txt"
-    made=$((made + $(stat -c %s "$src/text/log$n.txt")))
-  done
-  for i in $(seq 1 500); do printf 'setting%d=value %d\n' "$i" "$i" >"$src/small/s$i.ini"; done
-  touch "$src/.complete"
-}
-
-large_src="$TARVEX_DRIVE_D/bench-orlopack/src-$size_mb"
-[[ -f "$large_src/.complete" ]] || { large_src="$bench/src-$size_mb"; make_source "$large_src" "$size_mb"; }
-small_src="$bench/src-small"
-make_source "$small_src" 30
-
-if [[ ! -f "$TARVEX_HARNESS_ENV" ]]; then
-  wineserver -p >/dev/null 2>&1 </dev/null || true
-  wine cmd /c exit >/dev/null 2>&1 </dev/null || true
-  trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
-fi
-
-winpath() { local p="${1#"$TARVEX_DRIVE_D"/}"; printf 'D:\\%s' "${p//\//\\}"; }
-now() { date +%s.%N; }
-rate() { awk -v b="$1" -v s="$2" 'BEGIN {if (s > 0) printf "%.1f", b / 1048576 / s; else print "-"}'; }
-max() { awk -v a="$1" -v b="$2" 'BEGIN {print (a + 0 > b + 0) ? a : b}'; }
-pct() { awk -v a="$1" -v b="$2" 'BEGIN {if (b > 0) printf "%.0f%%", 100 * a / b; else print "-"}'; }
+bench_source "$size_mb"; large_src="$BENCH_SOURCE"
+bench_source 30; small_src="$BENCH_SOURCE"
+bench_wineserver
 
 printf '[Package]\nName=Bench\n' >"$bench/template.ini"
 run() {  # label source
-  local label="$1" src="$2" pkg="$bench/pkg-$1" out figures start end
+  local label="$1" src="$2" pkg="$bench/pkg-$1" figures start end
   rm -rf "$pkg" "$bench/x-$label" "$bench/t-$label" "$bench/cab-$label" "$bench/c-$label"
   "$root/scripts/wine-run.sh" "$bin_dir" "$bin_dir/bin/OrloPack.exe" build --quiet --source "$(winpath "$src")" \
     --template "$(winpath "$bench/template.ini")" --output "$(winpath "$pkg")" --name Bench \
@@ -94,10 +47,8 @@ run() {  # label source
     extracted_mb=$(awk '/^extract / {print $6}' <<<"$figures")
     peak=$(max "$peak" "$(awk '/^peak / {print $2}' <<<"$figures")")
 
-    rm -rf "$bench/cab-$label" "$bench/c-$label"
-    mkdir -p "$bench/cab-$label" "$bench/c-$label"
-    cp "${parts[@]}" "$bench/cab-$label/"
-    for p in "$bench/cab-$label"/*; do printf 'MSCF' | dd of="$p" bs=1 count=4 conv=notrunc status=none; done
+    rm -rf "$bench/c-$label"; mkdir -p "$bench/c-$label"
+    bench_cabinets "$bench/cab-$label" "${parts[@]}"
     start=$(now); cabextract -q -d "$bench/c-$label" "$bench/cab-$label/Bench.001"; end=$(now)
     r=$(awk -v m="$extracted_mb" -v a="$start" -v b="$end" 'BEGIN {printf "%.1f", m / (b - a)}')
     cab_rate=$(max "$cab_rate" "$r")
@@ -114,4 +65,4 @@ printf '\n%-7s %11s %6s %9s %9s %6s %10s %9s %10s %6s %12s\n' "package" "parts" 
 run large "$large_src"
 run small "$small_src"
 printf '\n(MD5: ComputeFileMd5 over every part; check: ValidateParts, MD5 and headers; extraction: the\n'
-printf ' cabinet engine over Cabinet.dll under Wine, MB/s of extracted data; sources stay in %s)\n' "$bench"
+printf ' cabinet engine over Cabinet.dll under Wine, MB/s of extracted data; sources stay in %s)\n' "$(dirname "$large_src")"

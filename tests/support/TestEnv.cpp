@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -77,5 +78,11 @@ std::vector<std::string> ReadLines(const std::wstring& path)
 }
 
 std::wstring BinDir() { return CUtil::GetModuleFolder() + L"\\"; }
+
+bool SmallDriveMounted()
+{
+    const char* small = std::getenv("TARVEX_SMALL_DRIVE");
+    return small != nullptr && std::string(small) == "yes";
+}
 
 }  // namespace testenv

@@ -31,6 +31,10 @@ bool PathExists(const std::wstring& path);
 // Lines of a text file (CR LF or LF), without their line ends.
 std::vector<std::string> ReadLines(const std::wstring& path);
 
+// True when the harness mounted the 1 MiB drive E: (TARVEX_SMALL_DRIVE is "yes"); full-drive
+// tests skip otherwise.
+bool SmallDriveMounted();
+
 // Folder of the test's own executable (the build's bin folder on X:), with a trailing "\".
 std::wstring BinDir();
 

@@ -5,123 +5,27 @@
 #include <regex>
 #include <thread>
 
-#include "OrloPack.h"
-#include "ProcessRunner.h"
-#include "TestEnv.h"
-#include "util/StringUtil.h"
-#include "util/Util.h"
+#include "SilentRunFixture.h"
 
-namespace {
-const std::wstring kLogFolder = L"C:\\ProgramData\\Norlund\\Automation\\Logfiles\\";
-
-class SilentRun : public testing::Test {
-protected:
-    testenv::ScratchDir dir{L"run"};
-    std::wstring source = dir / L"src";
-    std::wstring target = dir / L"target";
-    std::wstring logName = L"run-" + CUtil::NewGuidString().substr(1, 8) + L".log";
-    std::wstring package;
-    std::vector<std::wstring> parts;
-
-    void SetUp() override
-    {
-        ASSERT_EQ(CUtil::CreateParentFolders(source + L"\\data\\deep\\x"), 0);
-        ASSERT_TRUE(::CopyFileW((testenv::BinDir() + L"FakeSetup.exe").c_str(), (source + L"\\setup.exe").c_str(),
-                                FALSE));
-        testenv::WriteFileText(source + L"\\readme.txt", "hello\r\n");
-        std::string noise(300000, '\0');
-        uint32_t seed = 12345;
-        for (auto& c : noise) {
-            seed = seed * 1103515245u + 12345u;
-            c = static_cast<char>(seed >> 24);
-        }
-        testenv::WriteFileText(source + L"\\data\\deep\\blob.bin", noise);
-    }
-
-    std::wstring Template(const std::wstring& extra = L"") const
-    {
-        return L"[Package]\r\nName=RunTest\r\nNameDispl=Run Test\r\nVersionString=2.5\r\n"
-               L"[Runtime]\r\nExtractPath=" + target + L"\r\nAutoLaunch=setup.exe\r\nWaitForAutolaunchFinish=1\r\n"
-               L"[OS]\r\nOSAllowed=Windows61+\r\n[LogFiles]\r\nExtractLogFileName=" + logName + L"\r\n" + extra;
-    }
-
-    void Build(const std::wstring& templateText, bool singleFile = false)
-    {
-        orlopack::BuildOptions options;
-        options.sourceFolder = source;
-        options.templateText = templateText;
-        options.outputFolder = dir / L"out";
-        options.baseName = L"RunTest";
-        options.partSize = 128 * 1024;
-        options.singleFile = singleFile;
-        orlopack::BuildReport report;
-        ASSERT_EQ(orlopack::BuildPackage(options, report), orlopack::kOk) << WideToUtf8(report.error);
-        package = report.packagePath;
-        parts = report.partPaths;
-    }
-
-    int Run(const std::vector<std::wstring>& arguments)
-    {
-        const auto result = testenv::RunProcess(package, arguments, 120000);
-        EXPECT_TRUE(result.started);
-        EXPECT_FALSE(result.timedOut) << "the run blocked";
-        return static_cast<int>(result.exitCode);
-    }
-
-    std::string ExtractionLog() const
-    {
-        // Before Vista the log folder sits under "Application Data".
-        const std::wstring legacy = L"C:\\ProgramData\\Application Data\\Norlund\\Automation\\Logfiles\\";
-        return testenv::PathExists(kLogFolder + logName) ? testenv::ReadFileText(kLogFolder + logName)
-                                                         : testenv::ReadFileText(legacy + logName);
-    }
-    bool Logged(const std::string& text) const { return ExtractionLog().find(text) != std::string::npos; }
-    std::string SetupRecord() const { return testenv::ReadFileText(target + L"\\setup.exe.record.txt"); }
-
-    void ExpectTreeExtracted() const
-    {
-        EXPECT_EQ(testenv::ReadFileBytes(target + L"\\data\\deep\\blob.bin"),
-                  testenv::ReadFileBytes(source + L"\\data\\deep\\blob.bin"));
-        EXPECT_EQ(testenv::ReadFileText(target + L"\\readme.txt"), "hello\r\n");
-    }
-};
-}  // namespace
-
-TEST_F(SilentRun, MultiPartPackageExtractsLaunchesAndCleansUp)
+TEST_F(SilentRun, ConfiguredSetupExitCodesGiveTheirFinishMessageAndKeepTheProcessExitCode)
 {
-    Build(Template());
-    ASSERT_GE(parts.size(), 2u);
-    EXPECT_EQ(Run({L"/silent"}), 0);
-    ExpectTreeExtracted();
-    EXPECT_NE(SetupRecord(), "") << "the setup was not launched";
-    EXPECT_TRUE(Logged("|RETURN    |STATUS                                |Success")) << ExtractionLog();
-    EXPECT_TRUE(Logged("Silent"));
-    EXPECT_FALSE(Logged("|ERROR     |"));
-    // The temp settings folder is gone: no {GUID} folder is named in the log that still exists.
-    const std::string log = ExtractionLog();
-    const size_t at = log.find("Directory created : ");
-    if (at != std::string::npos) {
-        const std::string folder = log.substr(at + 20, log.find('\r', at) - at - 20);
-        EXPECT_FALSE(testenv::PathExists(Utf8ToWide(folder)));
-    }
-}
-
-TEST_F(SilentRun, SingleFilePackageRunsUnattended)
-{
-    Build(Template(), true);
-    EXPECT_TRUE(parts.empty());
-    EXPECT_EQ(Run({L"/unattended"}), 0);
-    ExpectTreeExtracted();
-    EXPECT_NE(SetupRecord(), "");
-    EXPECT_TRUE(Logged("Unattended"));
-}
-
-TEST_F(SilentRun, SetupFailureIsReportedInTheLogButKeepsTheExitCode)
-{
+    const std::wstring messages = L"[AutoLaunch]\r\nReturnCode_1603=Error:{SetupFailed}\r\n"
+                                  L"ReturnCode_3010=success:{Reboot}\r\n"
+                                  L"[1033]\r\nSetupFailed=The setup failed.\r\nReboot=Restart the computer.\r\n";
     testenv::WriteFileText(source + L"\\setup.exe.behaviour", "exitcode=1603\r\n");
-    Build(Template(L"[AutoLaunch]\r\nReturnCode_1603=Error:{SetupFailed}\r\n[1033]\r\nSetupFailed=The setup failed.\r\n"));
+    Build(Template(messages));
     EXPECT_EQ(Run({L"/silent"}), 0);
     EXPECT_TRUE(Logged("is 1603")) << ExtractionLog();
+    EXPECT_TRUE(Logged("|ERROR     |SetFinishMessage                    |Error while installation. Message Configuerd : "
+                       "The setup failed."));
+    EXPECT_EQ(SummaryStatus(), "Fail");
+
+    testenv::WriteFileText(source + L"\\setup.exe.behaviour", "exitcode=3010\r\n");
+    Build(Template(messages));
+    EXPECT_EQ(Run({L"/unattended"}), 0);
+    EXPECT_TRUE(Logged("is 3010")) << ExtractionLog();
+    EXPECT_TRUE(Logged("|SetFinishMessage                    |Message Configuerd : Restart the computer."));
+    EXPECT_EQ(SummaryStatus(), "Success");
 }
 
 TEST_F(SilentRun, WrongOrMissingPasswordExtractsNothing)
@@ -167,10 +71,20 @@ TEST_F(SilentRun, DamagedPartsFailWithMinusOne)
     EXPECT_EQ(Run({L"/silent"}), -1);
     EXPECT_TRUE(Logged("is corrupt")) << ExtractionLog();
     EXPECT_EQ(SetupRecord(), "");
+    EXPECT_EQ(SummaryStatus(), "Fail");
+
+    // Truncated (the bytes flipped above are restored first, so only the length is wrong).
+    bytes[bytes.size() / 2] ^= 0xFF;
+    bytes.resize(bytes.size() / 3);
+    testenv::WriteFileBytes(parts[1], bytes);
+    EXPECT_EQ(Run({L"/silent"}), -1);
+    EXPECT_TRUE(Logged("is corrupt")) << ExtractionLog();
+    EXPECT_FALSE(testenv::PathExists(target + L"\\setup.exe"));
 
     ASSERT_TRUE(::DeleteFileW(parts[1].c_str()));
     EXPECT_EQ(Run({L"/silent"}), -1);
     EXPECT_TRUE(Logged("not found")) << ExtractionLog();
+    EXPECT_EQ(SummaryStatus(), "Fail");
 }
 
 TEST_F(SilentRun, InvalidCommandLinePathFallsBackToThePackagePath)
@@ -235,23 +149,22 @@ TEST_F(SilentRun, SecondInstanceWhileTheFirstRunsEndsAtOnce)
 TEST_F(SilentRun, UnknownSetupLanguageFallsBackToEnglishAndGermanIsTaken)
 {
     testenv::WriteUtf16File(dir / L"default1031.ulf", L"[FileInfo]\r\nID=1031\r\nLangName=German\r\n508=Entpacken...\r\n");
-    orlopack::BuildOptions options;
-    options.sourceFolder = source;
-    options.templateText = Template(L"[Languages]\r\nSetupLanguages=1033;1031\r\n");
+    auto options = Options(Template(L"[Languages]\r\nSetupLanguages=1033;1031\r\n[1033]\r\nLaunchEXEParams=/english\r\n"
+                                    L"[1031]\r\nLaunchEXEParams=/german\r\n"));
     options.languageFiles = {dir / L"default1031.ulf"};
-    options.outputFolder = dir / L"out";
-    options.baseName = L"RunTest";
-    orlopack::BuildReport report;
-    ASSERT_EQ(orlopack::BuildPackage(options, report), orlopack::kOk) << WideToUtf8(report.error);
-    package = report.packagePath;
+    Build(options);
 
     EXPECT_EQ(Run({L"/unattended", L"/setupLanguage=abc"}), 0);
     EXPECT_TRUE(Logged("Invalid Command line parameter for SetupLanguage. English taken as default SetupLanguage"));
-    EXPECT_NE(SetupRecord(), "");
+    EXPECT_NE(SetupRecord().find("arg=/english\n"), std::string::npos) << SetupRecord();
 
+    ::DeleteFileW((target + L"\\setup.exe.record.txt").c_str());
     EXPECT_EQ(Run({L"/unattended", L"/setupLanguage=1031"}), 0);
     EXPECT_TRUE(Logged("Command line parameter for SetupLanguage : 1031"));
     EXPECT_FALSE(Logged("Language not supported"));
+    // The setup is given the parameters of the German section.
+    EXPECT_NE(SetupRecord().find("arg=/german\n"), std::string::npos) << SetupRecord();
+    EXPECT_EQ(SummaryStatus(), "Success");
 }
 
 TEST_F(SilentRun, ExtractionLogIsNamedByThePackageAndAnOldOneIsRenamed)

@@ -304,8 +304,7 @@ TEST_F(CabFixture, NextPartMissingMidFileFailsWithCode1AndRemovesTheHalfFile)
 
 TEST_F(CabFixture, FullDiskStopsWithCode8AndRemovesTheHalfFile)
 {
-    const char* small = std::getenv("TARVEX_SMALL_DRIVE");
-    if (small == nullptr || std::string(small) != "yes") {
+    if (!testenv::SmallDriveMounted()) {
         GTEST_SKIP() << "the small tmpfs drive E: is not mounted (TARVEX_SMALL_DRIVE is not \"yes\")";
     }
     const std::wstring target = L"E:\\cab-full-" + CUtil::NewGuidString() + L"\\";

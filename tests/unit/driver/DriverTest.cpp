@@ -286,8 +286,7 @@ TEST_F(Driver, TargetFileLockedByAnotherProcess)
 
 TEST_F(Driver, FullDiskNamesTheDrive)
 {
-    const char* small = std::getenv("TARVEX_SMALL_DRIVE");
-    if (small == nullptr || std::string(small) != "yes") {
+    if (!testenv::SmallDriveMounted()) {
         GTEST_SKIP() << "the small tmpfs drive E: is not mounted (TARVEX_SMALL_DRIVE is not \"yes\")";
     }
     m_extraction = L"E:\\drv-full-" + CUtil::NewGuidString() + L"\\";

@@ -177,8 +177,7 @@ TEST(BadInput, LongTargetPathOnlyWarns)
 
 TEST(BadInput, FullDriveLeavesNothingBehind)
 {
-    const char* small = std::getenv("TARVEX_SMALL_DRIVE");
-    if (small == nullptr || std::string(small) != "yes") {
+    if (!testenv::SmallDriveMounted()) {
         GTEST_SKIP() << "the small drive E: is not mounted (harness not run as root)";
     }
     testenv::ScratchDir dir(L"full");

@@ -174,8 +174,7 @@ TEST_F(PathChecks, DriveThatCannotBeQueried)
 
 TEST_F(PathChecks, SmallDriveIsRefusedWithMessage409)
 {
-    const char* small = std::getenv("TARVEX_SMALL_DRIVE");
-    if (small == nullptr || std::string(small) != "yes") {
+    if (!testenv::SmallDriveMounted()) {
         GTEST_SKIP() << "the 1 MiB drive E: is not mounted (TARVEX_SMALL_DRIVE is not \"yes\")";
     }
     std::wstring path = L"E:\\package-" + CUtil::NewGuidString();

@@ -16,11 +16,6 @@ bool Contains(const std::list<std::wstring>& list, const std::wstring& item)
     return std::find(list.begin(), list.end(), item) != list.end();
 }
 
-bool SmallDriveMounted()
-{
-    const char* value = std::getenv("TARVEX_SMALL_DRIVE");
-    return value != nullptr && std::string(value) == "yes";
-}
 }  // namespace
 
 TEST(FindDrives, FixedAndCdRomRootsHighestLetterFirst)
@@ -59,7 +54,7 @@ TEST(FindDrives, WithSpaceDropsFixedDrivesThatAreTooSmall)
     ASSERT_EQ(CUtil::FindDrivesWithSpace(cdrom, DRIVE_CDROM, UINT64_MAX), 0);  // no space test for CD-ROMs
     EXPECT_EQ(cdrom, std::list<std::wstring>{L"X:\\"});
 
-    if (!SmallDriveMounted()) {
+    if (!testenv::SmallDriveMounted()) {
         GTEST_SKIP() << "the 1 MiB drive E: is not mounted (TARVEX_SMALL_DRIVE is not yes)";
     }
     const uint64_t small = CUtil::GetFreeBytes(L"E:\\");
