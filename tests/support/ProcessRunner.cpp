@@ -1,5 +1,7 @@
 #include "ProcessRunner.h"
 
+#include <algorithm>
+
 namespace testenv {
 
 std::wstring QuoteArgument(const std::wstring& argument)
@@ -104,26 +106,6 @@ bool BackgroundProcess::Wait(DWORD timeoutMs, DWORD& exitCode)
     return true;
 }
 
-std::vector<HWND> VisibleTopLevelWindows(DWORD processId)
-{
-    struct Search {
-        DWORD processId;
-        std::vector<HWND> windows;
-    } search{processId, {}};
-    ::EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(context);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(window, &owner);
-            if (owner == s->processId && ::IsWindowVisible(window)) {
-                s->windows.push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.windows;
-}
-
 std::vector<HWND> TopLevelWindows(DWORD processId)
 {
     struct Search {
@@ -142,6 +124,14 @@ std::vector<HWND> TopLevelWindows(DWORD processId)
         },
         reinterpret_cast<LPARAM>(&search));
     return search.windows;
+}
+
+std::vector<HWND> VisibleTopLevelWindows(DWORD processId)
+{
+    std::vector<HWND> windows = TopLevelWindows(processId);
+    windows.erase(std::remove_if(windows.begin(), windows.end(), [](HWND window) { return !::IsWindowVisible(window); }),
+                  windows.end());
+    return windows;
 }
 
 }  // namespace testenv
