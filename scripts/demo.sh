@@ -46,4 +46,4 @@ echo "== what the sample setup received"
 cat "$WINEPREFIX/drive_c/Norlund/DemoPackage/setup-ran.txt" 2>/dev/null || echo "(the setup did not run)"
 echo
 echo "== log summary ($logs/DemoPackage.log)"
-grep -E 'Launching|Return code of|RETURN|Errors found' "$logs/DemoPackage.log" || true
+grep -E 'Launching|Return code of|Message Configuerd|RETURN|Errors found' "$logs/DemoPackage.log" || true
