@@ -31,6 +31,22 @@ bool PathExists(const std::wstring& path);
 // Lines of a text file (CR LF or LF), without their line ends.
 std::vector<std::string> ReadLines(const std::wstring& path);
 
+// Sets an environment variable of this process (inherited by the programs it starts) for the
+// lifetime of the object, and removes it afterwards.
+class ScopedEnv {
+public:
+    ScopedEnv(const wchar_t* name, const std::wstring& value) : m_name(name)
+    {
+        ::SetEnvironmentVariableW(name, value.c_str());
+    }
+    ~ScopedEnv() { ::SetEnvironmentVariableW(m_name.c_str(), nullptr); }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::wstring m_name;
+};
+
 // True when the harness mounted the 1 MiB drive E: (TARVEX_SMALL_DRIVE is "yes"); full-drive
 // tests skip otherwise.
 bool SmallDriveMounted();

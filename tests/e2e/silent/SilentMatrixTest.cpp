@@ -34,18 +34,6 @@ std::vector<std::string> ComparableLines(const std::string& log)
     }
     return lines;
 }
-
-class EnvironmentVariable {
-public:
-    EnvironmentVariable(const wchar_t* name, const std::wstring& value) : m_name(name)
-    {
-        ::SetEnvironmentVariableW(name, value.c_str());
-    }
-    ~EnvironmentVariable() { ::SetEnvironmentVariableW(m_name, nullptr); }
-
-private:
-    const wchar_t* m_name;
-};
 }  // namespace
 
 TEST_F(SilentRun, BothPackageShapesRunInBothModes)
@@ -160,7 +148,7 @@ TEST_F(SilentRun, ThreeSetupsAreLaunchedInOrderWithTheirOwnParameters)
                        L"AutoLaunch=setup.exe",
                        L"Multilaunch=1\r\nAutoLaunch1=setup.exe\r\nAutoLaunch2=second\\two.exe\r\nAutoLaunch3=three.exe"));
     const std::wstring order = dir / L"order.txt";
-    EnvironmentVariable orderFile(L"FAKESETUP_ORDER_FILE", order);
+    testenv::ScopedEnv orderFile(L"FAKESETUP_ORDER_FILE", order);
 
     EXPECT_EQ(Run({L"/silent"}), 0);
     EXPECT_EQ(testenv::ReadLines(order), (std::vector<std::string>{"setup.exe", "two.exe", "three.exe"}));

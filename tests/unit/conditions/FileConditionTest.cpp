@@ -3,27 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "ConditionTestSupport.h"
+#include "TestEnv.h"
 #include "conditions/InstallFile.h"
 
 using condtest::ConditionTest;
 using condtest::RegistryTestKey;
-
-namespace {
-// Sets an environment variable for the life of the object.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const wchar_t* name, const std::wstring& value) : m_name(name)
-    {
-        ::SetEnvironmentVariableW(name, value.c_str());
-    }
-    ~ScopedEnvironment() { ::SetEnvironmentVariableW(m_name, nullptr); }
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
-private:
-    const wchar_t* m_name;
-};
-} // namespace
 
 class FileConditionTest : public ConditionTest {
 protected:
@@ -74,8 +58,8 @@ TEST_F(FileConditionTest, TestsPresence)
 
 TEST_F(FileConditionTest, ExpandsEnvironmentTokens)
 {
-    ScopedEnvironment folder(L"TARVEX_COND_FOLDER", Folder());
-    ScopedEnvironment slashed(L"TARVEX_COND_SLASHED", m_dir.Path());
+    testenv::ScopedEnv folder(L"TARVEX_COND_FOLDER", Folder());
+    testenv::ScopedEnv slashed(L"TARVEX_COND_SLASHED", m_dir.Path());
     ::SetEnvironmentVariableW(L"TARVEX_COND_UNSET", nullptr);
     condtest::ExpectResults(m_dir, {
                                        {L"{File};{[%TARVEX_COND_FOLDER%]present.txt};{EXIST};{};{}", 1},

@@ -58,8 +58,8 @@ TEST(Split, TrimsDropsEmptyPiecesAndKeepsTheLastFirst)
 
 TEST(ExpandPercentPath, ExpandsTheLeadingVariable)
 {
-    utiltest::ScopedEnv set(L"TARVEX_TEST_DIR", L"C:\\Base");
-    utiltest::ScopedEnv empty(L"TARVEX_TEST_EMPTY", L"");
+    testenv::ScopedEnv set(L"TARVEX_TEST_DIR", L"C:\\Base");
+    testenv::ScopedEnv empty(L"TARVEX_TEST_EMPTY", L"");
     struct Case {
         const wchar_t* text;
         const wchar_t* result;

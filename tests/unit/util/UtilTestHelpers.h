@@ -45,16 +45,4 @@ private:
     std::wstring m_saved;
 };
 
-// Sets an environment variable for the lifetime of the object (restoring "unset" afterwards).
-class ScopedEnv {
-public:
-    ScopedEnv(const wchar_t* name, const wchar_t* value) : m_name(name) { ::SetEnvironmentVariableW(name, value); }
-    ~ScopedEnv() { ::SetEnvironmentVariableW(m_name.c_str(), nullptr); }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    std::wstring m_name;
-};
-
 }  // namespace utiltest
