@@ -6,11 +6,10 @@
 
 #include "OrloPack.h"
 #include "ProcessRunner.h"
+#include "RunLog.h"
 #include "TestEnv.h"
 #include "util/StringUtil.h"
 #include "util/Util.h"
-
-inline const std::wstring kLogFolder = L"C:\\ProgramData\\Norlund\\Automation\\Logfiles\\";
 
 class SilentRun : public testing::Test {
 protected:
@@ -75,32 +74,15 @@ protected:
         return static_cast<int>(result.exitCode);
     }
 
-    std::string ExtractionLog() const
-    {
-        // Before Vista the log folder sits under "Application Data".
-        const std::wstring legacy = L"C:\\ProgramData\\Application Data\\Norlund\\Automation\\Logfiles\\";
-        return testenv::PathExists(kLogFolder + logName) ? testenv::ReadFileText(kLogFolder + logName)
-                                                         : testenv::ReadFileText(legacy + logName);
-    }
+    std::string ExtractionLog() const { return testenv::ReadExtractionLog(logName); }
     bool Logged(const std::string& text) const { return ExtractionLog().find(text) != std::string::npos; }
-    // The STATUS of the log's summary block ("Success" or "Fail"); empty when there is no summary.
-    std::string SummaryStatus() const
-    {
-        const std::string log = ExtractionLog();
-        const std::string label = "|RETURN    |STATUS                                |";
-        const size_t at = log.rfind(label);
-        return at == std::string::npos ? std::string() : log.substr(at + label.size(), log.find('\r', at) - at - label.size());
-    }
+    std::string SummaryStatus() const { return testenv::SummaryStatus(ExtractionLog()); }
     std::string SetupRecord() const { return testenv::ReadFileText(target + L"\\setup.exe.record.txt"); }
 
     // Every case ends with the run's temp settings folder gone, whatever happened in the run.
     void TearDown() override
     {
-        const std::string log = ExtractionLog();
-        const std::string label = "|Temp directory :                    |";
-        for (size_t at = log.find(label); at != std::string::npos; at = log.find(label, at + 1)) {
-            const size_t start = at + label.size();
-            const std::string folder = log.substr(start, log.find('\r', start) - start);
+        for (const std::string& folder : testenv::TempFoldersNamedIn(ExtractionLog())) {
             EXPECT_FALSE(testenv::PathExists(Utf8ToWide(folder))) << "the temp folder was left behind: " << folder;
         }
     }

@@ -138,7 +138,7 @@ TEST_F(SilentRun, SecondInstanceWhileTheFirstRunsEndsAtOnce)
     ASSERT_TRUE(first.Started());
     ::Sleep(1500);
     EXPECT_EQ(Run({L"/silent"}), 0);
-    EXPECT_NE(testenv::ReadFileText(kLogFolder + L"Orlo.log").find("Another instance is already running."),
+    EXPECT_NE(testenv::ReadFileText(testenv::kLogFolder + L"Orlo.log").find("Another instance is already running."),
               std::string::npos);
     DWORD exitCode = 1;
     EXPECT_TRUE(first.Wait(60000, exitCode));
@@ -180,14 +180,14 @@ TEST_F(SilentRun, ExtractionLogIsNamedByThePackageAndAnOldOneIsRenamed)
     const std::regex renamed(WideToUtf8(stem) + R"(_\d\d[A-Z][a-z][a-z]\d{4}_\d\d-\d\d-\d\d\.log)");
     int matches = 0;
     WIN32_FIND_DATAW found{};
-    HANDLE search = ::FindFirstFileW((kLogFolder + L"*").c_str(), &found);
+    HANDLE search = ::FindFirstFileW((testenv::kLogFolder + L"*").c_str(), &found);
     ASSERT_NE(search, INVALID_HANDLE_VALUE);
     do {
         matches += std::regex_match(WideToUtf8(found.cFileName), renamed) ? 1 : 0;
     } while (::FindNextFileW(search, &found));
     ::FindClose(search);
     EXPECT_EQ(matches, 1) << "the earlier log was not renamed with its date and time";
-    const std::string master = testenv::ReadFileText(kLogFolder + L"Orlo.log");
+    const std::string master = testenv::ReadFileText(testenv::kLogFolder + L"Orlo.log");
     EXPECT_NE(master.find("Extraction Log File : "), std::string::npos);
     EXPECT_NE(master.find("############################## --------- End --------- ##############################"),
               std::string::npos);
@@ -215,7 +215,7 @@ TEST_F(SilentRun, OperatingSystemIsNamedForTheWindowsVersionOfThePrefix)
         ::RegCloseKey(key);
         Run({L"/silent"});
         const std::string log = ExtractionLog();
-        ::DeleteFileW((kLogFolder + logName).c_str());
+        ::DeleteFileW((testenv::kLogFolder + logName).c_str());
         const size_t at = log.find("Operating System : ");
         ASSERT_NE(at, std::string::npos) << WideToUtf8(c.version);
         const std::string named = log.substr(at + 19, log.find('\r', at) - at - 19);

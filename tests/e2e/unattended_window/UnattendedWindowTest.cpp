@@ -10,13 +10,13 @@
 
 #include "OrloPack.h"
 #include "ProcessRunner.h"
+#include "RunLog.h"
 #include "TestEnv.h"
 #include "WindowCapture.h"
 #include "util/StringUtil.h"
 #include "util/Util.h"
 
 namespace {
-const std::wstring kLogFolder = L"C:\\ProgramData\\Norlund\\Automation\\Logfiles\\";
 const std::wstring kLogName = L"unattended-window.log";
 const std::wstring kDisplayName = L"Window Test 3.1";
 const std::wstring kScreenshot = L"D:\\artefacts\\unattended-window.png";
@@ -188,7 +188,7 @@ protected:
         ASSERT_EQ(s_package->error, "");
         ASSERT_GE(s_package->partCount, 3u);
         // Each run gets its own log: an old one would be renamed and mixed up with this one.
-        ::DeleteFileW((kLogFolder + kLogName).c_str());
+        ::DeleteFileW((testenv::kLogFolder + kLogName).c_str());
     }
 
     const SharedPackage& Package() const { return *s_package; }
@@ -270,6 +270,21 @@ protected:
         return box;
     }
 
+    // A run closed during its extraction, the question answered with `button`; its exit code.
+    DWORD RunClosedAndAnswered(int button)
+    {
+        auto run = Start();
+        if (!run->Started()) {
+            return 0xDEAD;
+        }
+        const HWND box = CloseWindowDuringExtraction(*run);
+        if (box == nullptr) {
+            return 0xDEAD;
+        }
+        Answer(box, button);
+        return WaitForEnd(*run);
+    }
+
     static void Answer(HWND box, int button)
     {
         ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
@@ -284,7 +299,7 @@ protected:
         return exitCode;
     }
 
-    std::string ExtractionLog() const { return testenv::ReadFileText(kLogFolder + kLogName); }
+    std::string ExtractionLog() const { return testenv::ReadExtractionLog(kLogName); }
     bool Logged(const std::string& text) const { return ExtractionLog().find(text) != std::string::npos; }
     std::string LogLineWith(const std::string& text) const
     {
@@ -379,12 +394,7 @@ TEST_F(UnattendedWindow, ProgressBarEndsAtItsMaximumAndTheWindowIsCaptured)
 
 TEST_F(UnattendedWindow, CloseAnsweredNoLetsTheRunComplete)
 {
-    auto run = Start();
-    ASSERT_TRUE(run->Started());
-    const HWND box = CloseWindowDuringExtraction(*run);
-    ASSERT_NE(box, nullptr);
-    Answer(box, IDNO);
-    EXPECT_EQ(WaitForEnd(*run), 0u);
+    EXPECT_EQ(RunClosedAndAnswered(IDNO), 0u);
 
     const auto packaged = FilesBelow(Package().source);
     EXPECT_EQ(FilesBelow(target).size(), packaged.size() + 1) << "the tree and the setup's record";
@@ -400,12 +410,7 @@ TEST_F(UnattendedWindow, CloseAnsweredNoLetsTheRunComplete)
 
 TEST_F(UnattendedWindow, CloseAnsweredYesEndsWithSixAndRemovesWhatWasExtracted)
 {
-    auto run = Start();
-    ASSERT_TRUE(run->Started());
-    const HWND box = CloseWindowDuringExtraction(*run);
-    ASSERT_NE(box, nullptr);
-    Answer(box, IDYES);
-    EXPECT_EQ(WaitForEnd(*run), 6u);
+    EXPECT_EQ(RunClosedAndAnswered(IDYES), 6u);
 
     EXPECT_EQ(FilesBelow(target).size(), 0u) << "extracted files were left behind";
     EXPECT_FALSE(testenv::PathExists(target)) << "the extraction folder made by the run was left behind";
@@ -413,11 +418,11 @@ TEST_F(UnattendedWindow, CloseAnsweredYesEndsWithSixAndRemovesWhatWasExtracted)
     const std::string log = ExtractionLog();
     EXPECT_NE(log.find("Extraction paused"), std::string::npos);
     EXPECT_EQ(log.find("Launching - "), std::string::npos) << "the setup was launched after a cancel";
-    const size_t at = log.find("|Temp directory : ");
-    ASSERT_NE(at, std::string::npos) << log;
-    const size_t from = log.find('|', at + 1) + 1;
-    const std::string settingsFolder = log.substr(from, log.find('\r', from) - from);
-    EXPECT_FALSE(testenv::PathExists(Utf8ToWide(settingsFolder))) << "the settings folder was left: " << settingsFolder;
+    const std::vector<std::string> settingsFolders = testenv::TempFoldersNamedIn(log);
+    ASSERT_FALSE(settingsFolders.empty()) << log;
+    for (const std::string& settingsFolder : settingsFolders) {
+        EXPECT_FALSE(testenv::PathExists(Utf8ToWide(settingsFolder))) << "the settings folder was left: " << settingsFolder;
+    }
 }
 
 TEST_F(UnattendedWindow, RepeatedCloseAnsweredNoNeverStallsTheRun)
