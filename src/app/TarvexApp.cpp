@@ -13,6 +13,7 @@ using std::min;
 #include "app/MessageBox.h"
 #include "app/PasswordCheck.h"
 #include "app/SingleInstance.h"
+#include "app/WizardBuilder.h"
 #include "log/BuildLogFile.h"
 #include "settings/CommandLine.h"
 #include "settings/Messages.h"
@@ -142,9 +143,18 @@ bool CTarvexApp::InitInstance()
         }
         m_propertiesMd5 = hash;
         Validator().SetParameterFileBaseline(hash);
-        Settings().SetExtractionStatus(-1);
-        // This build has no wizard: a full-GUI run ends here, before anything is extracted.
-        Log().WriteLine(kLogWarning, kFunction, L"The wizard is not available in this build; use /silent or /unattended");
+        WizardContext context;
+        context.instance = m_instance;
+        context.displayName = m_displayName;
+        context.titleFont = m_titleFont;
+        context.textFont = m_textFont;
+        context.topImagePath = m_topImagePath;
+        context.bottomImagePath = m_bottomImagePath;
+        context.worker = &m_worker;
+        context.userInterfaceLanguage = CUtil::GetUILanguage();
+        context.requiredPassword = m_requiredPassword;
+        context.decodedPassword = m_decodedPassword;
+        RunWizard(context, display);
     }
 
     instance.Close();

@@ -22,8 +22,11 @@ constexpr int kVerdictNotSupported = 302;
 constexpr const wchar_t* kFunction = L"HandleLaunchSetup";
 }  // namespace
 
-int HandleLaunchSetup(HWND sheet)
+int HandleLaunchSetup(HWND sheet, bool* launchBlocked, const LaunchPageLink& page)
 {
+    bool blockedLocal = false;
+    bool& blocked = launchBlocked != nullptr ? *launchBlocked : blockedLocal;
+    blocked = false;
     COrloInitalizer& settings = Settings();
     const std::wstring& properties = settings.GetPropertiesPath();
     Log().WriteLine(kLogInfo, kFunction, L"Preparing the launch of the extracted setup");
@@ -55,6 +58,7 @@ int HandleLaunchSetup(HWND sheet)
                              MB_OK | MB_ICONHAND);
             }
             Log().WriteLine(kLogError, kFunction, L"Current operating system not supported: the setup is not launched");
+            blocked = true;
             return 10;
         }
         if (verdict == kVerdictWarning && gui) {
@@ -66,6 +70,7 @@ int HandleLaunchSetup(HWND sheet)
             if (answer == IDNO) {
                 Log().WriteLine(kLogError, kFunction, L"Current operating system  not supported");
                 settings.SetExtractionStatus(11);
+                blocked = true;
                 return 10;
             }
         }
@@ -73,7 +78,7 @@ int HandleLaunchSetup(HWND sheet)
     }
 
     RemoveOrloTempDirectory();
-    int result = LaunchMultipleApplications(language, applications, parameters, installationDialog);
+    int result = LaunchMultipleApplications(language, applications, parameters, installationDialog, page);
 
     const bool keepsSheet = applications.size() > 1 ||
                             (settings.GetWaitForAutolaunchFinish() == 1 || installationDialog == L"1");
@@ -83,6 +88,7 @@ int HandleLaunchSetup(HWND sheet)
         }
     } else {
         result = 10;  // a single setup started without waiting: nothing more to do here
+        blocked = true;
     }
     return result;
 }
