@@ -360,7 +360,7 @@ void COrloSheet::CreateHeaderTitle()
     const int x = static_cast<int>(0.3 * width);
     // Right-aligned text must end inside the window: a margin instead of running past its edge.
     const int titleWidth = width - x - 20;
-    m_title = ::CreateWindowExW(WS_EX_TRANSPARENT, WC_STATICW, L"", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW | SS_RIGHT,
+    m_title = ::CreateWindowExW(WS_EX_TRANSPARENT, WC_STATICW, L"", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW,
                                 x, client.top + 20, titleWidth, 20, m_window,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kHeaderTitleId)), m_context.instance,
                                 nullptr);

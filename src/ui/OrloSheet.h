@@ -82,6 +82,7 @@ public:
     HFONT TitleFont() const { return static_cast<HFONT>(m_titleFont.Get()); }
     HFONT TextFont() const { return static_cast<HFONT>(m_textFont.Get()); }
     COrloButton* Button(int id);
+    HWND HeaderTitle() const { return m_title; }
 
     // State of the run that several pages read.
     int finishAfterLaunch = 1;          // cleared when the single setup waits for the Finish button

@@ -45,8 +45,6 @@ INT_PTR CALLBACK CWizardPage::DialogProc(HWND window, UINT message, WPARAM wPara
         self = reinterpret_cast<CWizardPage*>(page->lParam);
         ::SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
         self->m_window = window;
-        // The sheet's header title overlaps every page; a page must not paint over it.
-        ::SetWindowLongPtrW(window, GWL_STYLE, ::GetWindowLongPtrW(window, GWL_STYLE) | WS_CLIPSIBLINGS);
     }
     if (self == nullptr) {
         return FALSE;
@@ -128,6 +126,13 @@ INT_PTR CWizardPage::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 void CWizardPage::PaintBackground(HDC dc, const RECT& client)
 {
+    // The sheet's header title lies over this page's header strip and paints itself.
+    if (HWND title = m_sheet.HeaderTitle()) {
+        RECT area{};
+        ::GetWindowRect(title, &area);
+        ::MapWindowPoints(nullptr, m_window, reinterpret_cast<POINT*>(&area), 2);
+        ::ExcludeClipRect(dc, area.left, area.top, area.right, area.bottom);
+    }
     ::FillRect(dc, &client, m_sheet.BackgroundBrush());
     m_sheet.TopImage().DrawStretched(dc, 0, 0, client.right - client.left, kHeaderHeight);
 }
