@@ -1,5 +1,6 @@
 #include "RealInput.h"
 
+#include <cstdlib>
 #include <vector>
 
 #include "WindowQuery.h"
@@ -78,7 +79,8 @@ bool MovePointerTo(POINT screen)
     }
     // A move to where the pointer already is produces no mouse message at all: nudge it off and back.
     if (from.x == screen.x && from.y == screen.y) {
-        if (!Send({MouseInput(kFlags, POINT{screen.x + 1, screen.y})})) {
+        const LONG aside = screen.x > ::GetSystemMetrics(SM_XVIRTUALSCREEN) ? screen.x - 1 : screen.x + 1;
+        if (!Send({MouseInput(kFlags, POINT{aside, screen.y})})) {
             return false;
         }
         ::Sleep(kStepPauseMs);
@@ -93,11 +95,24 @@ bool MovePointerTo(POINT screen)
 
 bool ClickAt(POINT screen)
 {
+    // Two clicks on one spot within the double-click time make a double click, which a button class
+    // with CS_DBLCLKS receives as WM_LBUTTONDBLCLK instead of a second press: Next clicked on two
+    // pages in a row would then depend on timing. A deliberate person's clicks stay apart.
+    static DWORD lastClick = 0;
+    static POINT lastPlace{-100000, -100000};
+    const DWORD sinceLast = ::GetTickCount() - lastClick;
+    const DWORD doubleClickMs = ::GetDoubleClickTime();
+    if (std::abs(screen.x - lastPlace.x) <= ::GetSystemMetrics(SM_CXDOUBLECLK) &&
+        std::abs(screen.y - lastPlace.y) <= ::GetSystemMetrics(SM_CYDOUBLECLK) && sinceLast <= doubleClickMs) {
+        ::Sleep(doubleClickMs - sinceLast + 50);
+    }
     if (!MovePointerTo(screen) || !Send({MouseInput(MOUSEEVENTF_LEFTDOWN)})) {
         return false;
     }
     ::Sleep(kButtonPauseMs);
     const bool released = Send({MouseInput(MOUSEEVENTF_LEFTUP)});
+    lastClick = ::GetTickCount();
+    lastPlace = screen;
     ::Sleep(kButtonPauseMs);
     return released;
 }

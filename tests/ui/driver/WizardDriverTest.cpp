@@ -82,9 +82,12 @@ TEST_F(DriverOnProbe, PointerAndKeysReachTheOwnerDrawnButtonAndTheControls)
     ASSERT_TRUE(probe.Hover(kButton));
     EXPECT_TRUE(WaitForColour(OnFace(), kHoverFace)) << std::hex << testenv::ScreenPixel(OnFace());
     EXPECT_TRUE(probe.Screenshot(L"driver-probe-hover").saved);
+    // Two clicks in a row on one spot stay two clicks, never a double click.
     ASSERT_TRUE(probe.Click(kButton));
-    ASSERT_TRUE(WaitForRecord("1103 click"));
-    EXPECT_EQ(Record(), (std::vector<std::string>{"1103 hover", "1103 down", "1103 up", "1103 click"}));
+    ASSERT_TRUE(probe.Click(kButton));
+    testenv::WaitUntil([&] { return Record().size() >= 7; }, 5000);
+    EXPECT_EQ(Record(), (std::vector<std::string>{"1103 hover", "1103 down", "1103 up", "1103 click", "1103 down",
+                                                  "1103 up", "1103 click"}));
 
     // A click on the edit gives it the focus; keys need the sheet in the foreground.
     ASSERT_TRUE(probe.Click(kEdit));
