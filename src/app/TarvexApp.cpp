@@ -10,22 +10,22 @@ using std::min;
 
 #include <cstdlib>
 
-#include "app/MessageBox.h"
 #include "app/PasswordCheck.h"
 #include "app/SingleInstance.h"
+#include "extraction/ExtractionDriver.h"
+#include "launch/Cleanup.h"
+#include "launch/LaunchState.h"
 #include "log/BuildLogFile.h"
 #include "settings/CommandLine.h"
 #include "settings/Messages.h"
 #include "settings/OrloInitalizer.h"
+#include "ui/MessageBox.h"
+#include "ui/UnattendedExtracter.h"
 #include "util/ProcessContext.h"
+#include "util/Profile.h"
 #include "util/StringUtil.h"
 #include "util/Util.h"
 #include "util/WideFormat.h"
-#include "launch/Cleanup.h"
-#include "launch/LaunchState.h"
-#include "settings/ExtractionDriver.h"
-#include "ui/UnattendedExtracter.h"
-#include "util/Profile.h"
 #include "validation/ExtractorValidator.h"
 #include "validation/OSValidator.h"
 

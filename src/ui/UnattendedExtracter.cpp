@@ -3,7 +3,6 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "app/MessageBox.h"
 #include "app/TarvexApp.h"
 #include "log/BuildLogFile.h"
 #include "resources/ResourceIds.h"
@@ -11,6 +10,7 @@
 #include "settings/OrloInitalizer.h"
 #include "settings/WindowMessages.h"
 #include "ui/LaunchSetup.h"
+#include "ui/MessageBox.h"
 #include "util/ProcessContext.h"
 
 namespace {

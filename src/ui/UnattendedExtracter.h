@@ -4,8 +4,8 @@
 // step. In silent mode the window exists but is never shown.
 #include <windows.h>
 
-#include "app/WorkerThread.h"
 #include "util/Handles.h"
+#include "util/WorkerThread.h"
 
 class CUnattendedExtracter {
 public:

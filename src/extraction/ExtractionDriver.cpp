@@ -1,4 +1,4 @@
-#include "settings/ExtractionDriver.h"
+#include "extraction/ExtractionDriver.h"
 
 #include <list>
 #include <memory>
