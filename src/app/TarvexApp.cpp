@@ -28,6 +28,7 @@ using std::min;
 #include "util/WideFormat.h"
 #include "validation/ExtractorValidator.h"
 #include "validation/OSValidator.h"
+#include "validation/ValidatorChecks.h"
 
 namespace {
 CTarvexApp* g_app = nullptr;
@@ -88,6 +89,7 @@ bool CTarvexApp::InitInstance()
     m_oleInitialized = true;
 
     Validator().SetMessageBoxRoutine(&DoMessageBox);
+    Settings().SetChecks(&ValidatorChecks());
     LaunchData().ClosePropertiesHandle = [this] { ClosePropertiesHandle(); };
 
     const std::wstring tempError = Settings().CretaeAndValidateOrloTempDir();
@@ -128,7 +130,8 @@ bool CTarvexApp::InitInstance()
     }
 
     if (display == kDisplayUnattendedWindow) {
-        CUnattendedExtracter window(m_options->unattended, m_worker, m_textFont, ExtractPackageThread<WorkerThread>);
+        CUnattendedExtracter window(m_options->unattended, m_worker, m_textFont, ExtractPackageThread<WorkerThread>,
+                                    [this] { Quit(8, 6, L""); });
         window.DoModal(m_instance);
     } else if (display != kDisplayStop) {
         const int language = Validator().GetDefaultLanguage();
