@@ -10,25 +10,26 @@ using std::min;
 
 #include <cstdlib>
 
-#include "app/MessageBox.h"
 #include "app/PasswordCheck.h"
 #include "app/SingleInstance.h"
 #include "app/WizardBuilder.h"
+#include "extraction/ExtractionDriver.h"
+#include "launch/Cleanup.h"
+#include "launch/LaunchState.h"
 #include "log/BuildLogFile.h"
 #include "settings/CommandLine.h"
 #include "settings/Messages.h"
 #include "settings/OrloInitalizer.h"
+#include "ui/MessageBox.h"
+#include "ui/UnattendedExtracter.h"
 #include "util/ProcessContext.h"
+#include "util/Profile.h"
 #include "util/StringUtil.h"
 #include "util/Util.h"
 #include "util/WideFormat.h"
-#include "launch/Cleanup.h"
-#include "launch/LaunchState.h"
-#include "settings/ExtractionDriver.h"
-#include "ui/UnattendedExtracter.h"
-#include "util/Profile.h"
 #include "validation/ExtractorValidator.h"
 #include "validation/OSValidator.h"
+#include "validation/ValidatorChecks.h"
 
 namespace {
 CTarvexApp* g_app = nullptr;
@@ -89,6 +90,7 @@ bool CTarvexApp::InitInstance()
     m_oleInitialized = true;
 
     Validator().SetMessageBoxRoutine(&DoMessageBox);
+    Settings().SetChecks(&ValidatorChecks());
     LaunchData().ClosePropertiesHandle = [this] { ClosePropertiesHandle(); };
 
     const std::wstring tempError = Settings().CretaeAndValidateOrloTempDir();
@@ -129,7 +131,8 @@ bool CTarvexApp::InitInstance()
     }
 
     if (display == kDisplayUnattendedWindow) {
-        CUnattendedExtracter window(m_options->unattended, m_worker, m_textFont, ExtractPackageThread<WorkerThread>);
+        CUnattendedExtracter window(m_options->unattended, m_worker, m_textFont, ExtractPackageThread<WorkerThread>,
+                                    [this] { Quit(8, 6, L""); });
         window.DoModal(m_instance);
     } else if (display != kDisplayStop) {
         const int language = Validator().GetDefaultLanguage();

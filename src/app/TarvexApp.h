@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "app/WorkerThread.h"
 #include "util/Handles.h"
+#include "util/WorkerThread.h"
 
 class CExtractorCommandOpt;
 

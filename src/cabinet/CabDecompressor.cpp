@@ -10,9 +10,9 @@
 
 #include "cabinet/CabNames.h"
 #include "log/BuildLogFile.h"
+#include "settings/OrloInitalizer.h"
 #include "util/ProcessContext.h"
 #include "util/StringUtil.h"
-#include "validation/ExtractorValidator.h"
 
 namespace {
 thread_local CCabDecompressor* g_currentEngine = nullptr;
@@ -26,8 +26,8 @@ HANDLE AsHandle(INT_PTR value)
 }
 } // namespace
 
-CCabDecompressor::CCabDecompressor(HWND window, int overwriteWithoutPrompting)
-    : m_overwriteWithoutPrompting(overwriteWithoutPrompting), m_window(window)
+CCabDecompressor::CCabDecompressor(HWND window, int overwriteWithoutPrompting, const std::wstring& partNamePattern)
+    : m_overwriteWithoutPrompting(overwriteWithoutPrompting), m_partNamePattern(partNamePattern), m_window(window)
 {
 }
 

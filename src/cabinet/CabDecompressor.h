@@ -18,7 +18,7 @@
 
 #include "cabinet/CabError.h"
 #include "cabinet/CabStrings.h"
-#include "settings/OrloInitalizer.h"
+#include "log/ExtractLogRecord.h"
 #include "util/Handles.h"
 
 // What the before-copy hook is told about a file.
@@ -35,7 +35,10 @@ struct CabCopyInfo {
 
 class CCabDecompressor {
 public:
-    CCabDecompressor(HWND window, int overwriteWithoutPrompting);
+    // `partNamePattern` names the package's part files ("Pack.%03d", CUtil::FormatNumberedName):
+    // in a multi-part package the library is pointed at those instead of the names the cabinets
+    // recorded. Queries and single cabinets do not need it.
+    CCabDecompressor(HWND window, int overwriteWithoutPrompting, const std::wstring& partNamePattern);
     virtual ~CCabDecompressor();
     CCabDecompressor(const CCabDecompressor&) = delete;
     CCabDecompressor& operator=(const CCabDecompressor&) = delete;
@@ -128,6 +131,7 @@ private:
 
     DWORD m_lastWin32Error = 0;
     int m_overwriteWithoutPrompting = 0;
+    std::wstring m_partNamePattern;
     bool m_keepWriteTime = false;
     HWND m_window = nullptr;
     CStrW m_targetFolder;

@@ -9,11 +9,11 @@
 #include "cabinet/CabFile.h"
 #include "cabinet/CabNames.h"
 #include "log/BuildLogFile.h"
+#include "settings/OrloInitalizer.h"
 #include "settings/WindowMessages.h"
 #include "util/ProcessContext.h"
 #include "util/StringUtil.h"
 #include "util/Util.h"
-#include "validation/ExtractorValidator.h"
 
 namespace {
 constexpr wchar_t kFdiCallback[] = L"FdiCallback";
@@ -104,7 +104,7 @@ void CCabDecompressor::RenameNextCabinetInPlace(PFDINOTIFICATION notification)
     if (!m_afterNextCabinet) {
         ++m_nextCabinetCounter;
     }
-    const std::wstring renamed = RenameNextCabinet(Validator().GetPartNamePattern(), m_nextCabinetCounter, recorded);
+    const std::wstring renamed = RenameNextCabinet(m_partNamePattern, m_nextCabinetCounter, recorded);
     if (!recorded.empty() && !EqualsNoCase(recorded, renamed)) {
         // The library opens the next part through our open callback, which maps the recorded name;
         // the library's own buffer is rewritten too when the new name fits into it.

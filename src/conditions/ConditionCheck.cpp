@@ -1,11 +1,8 @@
 #include "conditions/ConditionCheck.h"
 
 #include "conditions/Condition.h"
-#include "settings/OrloInitalizer.h"
-#include "util/ProcessContext.h"
 #include "util/Profile.h"
 #include "util/StringUtil.h"
-#include "validation/ExtractorValidator.h"
 
 int CheckConditions(const std::wstring& propertiesPath, int language, std::wstring& messageKeys)
 {
@@ -44,10 +41,4 @@ std::vector<std::wstring> GetConditionMessageTexts(const std::wstring& propertie
         start = end + 1;
     }
     return texts;
-}
-
-int CExtractorValidator::CheckConditions(int language)
-{
-    const std::wstring& path = m_propertiesPath.empty() ? Settings().GetPropertiesPath() : m_propertiesPath;
-    return ::CheckConditions(path, language, m_conditionMessageKeys);
 }

@@ -5,9 +5,9 @@
 //   int allowed = Validator().CheckConditions(language);   // 1 allowed, 0 not
 //   const std::wstring& keys = Validator().GetConditionMessageKeys();
 //
-// CExtractorValidator::CheckConditions (declared in validation/ExtractorValidator.h, defined in
-// ConditionCheck.cpp) runs the check on the validator's properties path, or the settings' path when
-// the validator has none, and keeps the message-key list for the requirements page.
+// CExtractorValidator::CheckConditions (validation/ExtractorValidator.h) runs the check below on the
+// validator's properties path, or the settings' path when the validator has none, and keeps the
+// message-key list for the requirements page.
 #include <string>
 #include <vector>
 

@@ -1,7 +1,7 @@
 #pragma once
 // What the launch step and the cleanup keep for the whole run: the return-code message table, the
 // finish messages, and whether the temporary settings folder has been dealt with. Reach the one
-// instance through LaunchData() (util/ProcessContext.h); ResetProcessContext() gives a fresh one.
+// instance through LaunchData() (below); ResetProcessContext() gives a fresh one.
 #include <functional>
 #include <map>
 #include <string>
@@ -17,3 +17,5 @@ struct LaunchState {
     // temporary settings folder, which cannot be removed while the handle is open).
     std::function<void()> ClosePropertiesHandle;
 };
+
+LaunchState& LaunchData();

@@ -11,6 +11,8 @@
 #include "util/WideFormat.h"
 
 namespace {
+ProcessObject<CBuildLogFile> g_log;
+
 constexpr wchar_t kAllUsersProfile[] = L"%ALLUSERSPROFILE%";
 constexpr wchar_t kCreateExtractionLog[] = L"CreateExtractionLogFile";
 
@@ -36,6 +38,11 @@ bool GetModifiedLocalTime(const std::wstring& path, SYSTEMTIME& local)
            ::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local);
 }
 } // namespace
+
+CBuildLogFile& Log()
+{
+    return g_log.Get();
+}
 
 std::wstring CBuildLogFile::LogFolderFormat(unsigned osMajorVersion)
 {

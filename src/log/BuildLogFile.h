@@ -36,3 +36,6 @@ private:
     std::wstring m_startStamp;
     std::wstring m_masterLogPath;
 };
+
+// The process log (ResetProcessContext() gives a fresh one).
+CBuildLogFile& Log();

@@ -1,5 +1,16 @@
 #include "log/LogCounters.h"
 
+#include "util/ProcessContext.h"
+
+namespace {
+ProcessObject<LogCounters> g_counters;
+} // namespace
+
+LogCounters& Counters()
+{
+    return g_counters.Get();
+}
+
 void LogCounters::Create()
 {
     std::lock_guard<std::mutex> lock(m_mutex);

@@ -18,3 +18,6 @@ private:
     bool m_exists = false;
     LogCounterValues m_values{};
 };
+
+// The counters of the process log.
+LogCounters& Counters();

@@ -3,8 +3,6 @@
 #include <cmath>
 
 #include "log/BuildLogFile.h"
-#include "settings/OrloInitalizer.h"
-#include "settings/PendingCalls.h"
 #include "util/ProcessContext.h"
 #include "util/StringUtil.h"
 #include "util/Util.h"
@@ -124,9 +122,11 @@ void WriteReportLines(const std::vector<ReportLine>& lines)
 }
 }  // namespace
 
-void WriteSystemInformation()
+void WriteSystemInformation(const std::function<void()>& identifyOS)
 {
     WriteReportLines(SystemReportHead(QuerySystemFacts()));
-    Settings().SetOSResult(IdentifyOSForReport(Settings().GetPropertiesPath()));
+    if (identifyOS) {
+        identifyOS();
+    }
     WriteReportLines(SystemReportTail(QueryLanguageFacts()));
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <string>
 #include <vector>
@@ -51,6 +52,6 @@ std::vector<ReportLine> SystemReportTail(const LanguageFacts& facts);
 SystemFacts QuerySystemFacts();
 LanguageFacts QueryLanguageFacts();
 
-// Writes the block into the process log; the OS identification in the middle writes its own lines
-// and its result is kept in the settings object.
-void WriteSystemInformation();
+// Writes the block into the process log. The OS identification in the middle is handed in by the
+// caller (it writes its own lines; the settings object keeps its result).
+void WriteSystemInformation(const std::function<void()>& identifyOS);

@@ -10,7 +10,15 @@
 #include "util/Profile.h"
 #include "util/Util.h"
 #include "util/WideFormat.h"
-#include "validation/ExtractorValidator.h"
+
+namespace {
+ProcessObject<COrloInitalizer> g_settings;
+} // namespace
+
+COrloInitalizer& Settings()
+{
+    return g_settings.Get();
+}
 
 int COrloInitalizer::Init(const OrloInitRecord& record)
 {
@@ -31,9 +39,15 @@ int COrloInitalizer::Init(const OrloInitRecord& record)
     }
     m_packageName = ReadProfileString(m_propertiesPath, L"Package", L"Name");
     Log().WriteLine(kLogInfo, L"PackageName", L"%ls", m_packageName.c_str());
-    Validator().SetPropertiesPath(m_propertiesPath);
+    if (m_checks != nullptr) {
+        m_checks->SetPropertiesPath(m_propertiesPath);
+    }
 
-    WriteSystemInformation();
+    WriteSystemInformation([this] {
+        if (m_checks != nullptr) {
+            m_osResult = m_checks->IdentifyOSForReport(m_propertiesPath);
+        }
+    });
 
     SetBufferSize();
     m_fileCount = ReadProfileInt(m_propertiesPath, L"FileCount", L"Count", 0);

@@ -1,11 +1,14 @@
 #pragma once
 // COrloInitalizer: the process-wide package settings. It creates the Orlo temp directory, unpacks
 // the payload's settings files into it, reads Properties_Orlo.ini and decides how the package is shown.
-// Reach the instance through Settings() (util/ProcessContext.h).
+// Reach the instance through Settings() (below); the checks Init runs are handed in (SetChecks).
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
+
+#include "log/ExtractLogRecord.h"
+#include "settings/SettingsChecks.h"
 
 constexpr int kRunModeGui = 510;
 constexpr int kRunModeUnattended = 520;
@@ -28,14 +31,6 @@ struct OrloInitRecord {
     int runMode = kRunModeGui;
 };
 
-// A log line handed from a worker to its window (UM_LOG_REQUEST); the window writes it.
-struct ExtractLogRecord {
-    int kind = 8;
-    std::wstring function;
-    std::wstring format;
-    std::wstring argument;
-};
-
 class COrloInitalizer {
 public:
     virtual ~COrloInitalizer() = default;
@@ -48,6 +43,8 @@ public:
     DWORD SetOrloTempDir(uint64_t spaceNeeded);  // 0 or the failure code (39: no drive with space)
 
     // ---- Initialisation (display decision: GUI 1/0, silent/unattended 520/-1)
+    // The requirements, OS and path checks Init runs (not owned; start-up hands ValidatorChecks()).
+    void SetChecks(ISettingsChecks* checks) { m_checks = checks; }
     int Init(const OrloInitRecord& record);
     void SetBufferSize();
     void InitAutolaunch();
@@ -133,4 +130,8 @@ protected:
     std::wstring m_finishMessage;
     std::wstring m_multipartFileName;
     ExtractLogRecord m_logRequest;
+    ISettingsChecks* m_checks = nullptr;
 };
+
+// The process's settings object (ResetProcessContext() gives a fresh one).
+COrloInitalizer& Settings();

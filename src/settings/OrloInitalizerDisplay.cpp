@@ -2,11 +2,9 @@
 // extraction path in wizard mode.
 #include "log/BuildLogFile.h"
 #include "settings/OrloInitalizer.h"
-#include "settings/PendingCalls.h"
 #include "util/ProcessContext.h"
 #include "util/Profile.h"
 #include "util/Util.h"
-#include "validation/ExtractorValidator.h"
 
 int COrloInitalizer::InitDisplay(const OrloInitRecord& record)
 {
@@ -14,14 +12,16 @@ int COrloInitalizer::InitDisplay(const OrloInitRecord& record)
         return ValidateAndCheckExtractPath();
     }
     const wchar_t* function = L"COrloInitalizer::InitDisplay";
-    if (m_noConditionCheck != 1 && CheckRequirementsForSilentRun(m_language) != 1) {
+    if (m_noConditionCheck != 1 && (m_checks == nullptr || m_checks->CheckRequirementsForSilentRun(m_language) != 1)) {
         Log().WriteLine(kLogError, function, L"Condition not satisfied");
         return kDisplayStop;
     }
-    if (m_runMode == kRunModeUnattended) {
-        Validator().ValidateSetupLangPassedFromCommandLine(record.setupLanguage);
+    if (m_checks != nullptr) {
+        if (m_runMode == kRunModeUnattended) {
+            m_checks->ValidateSetupLangPassedFromCommandLine(record.setupLanguage);
+        }
+        m_checks->ValidateAndSetAutolaunchFromCommandLine(record.autolaunch);
     }
-    Validator().ValidateAndSetAutolaunchFromCommandLine(record.autolaunch);
 
     m_extractionPath = record.extractPath;
     if (!m_extractionPath.empty()) {
@@ -29,7 +29,9 @@ int COrloInitalizer::InitDisplay(const OrloInitRecord& record)
                         m_extractionPath.c_str());
     }
     const uint64_t required = GetRequiredSpace(m_extractionPath, m_tempDirectory, m_multiPartDownload);
-    m_extractionPath = Validator().GetFinalExtractPathParam(false, m_extractionPath, m_packageName, required);
+    m_extractionPath = m_checks != nullptr
+                           ? m_checks->GetFinalExtractPathParam(false, m_extractionPath, m_packageName, required)
+                           : std::wstring();
 
     // Nobody is there to answer an overwrite question: existing files are replaced, as logged.
     m_overwriteWithoutPrompting = 1;
@@ -45,7 +47,7 @@ int COrloInitalizer::InitDisplay(const OrloInitRecord& record)
 int COrloInitalizer::ValidateAndCheckExtractPath()
 {
     const wchar_t* function = L"COrloInitalizer::ValidateAndCheckExtractPath(";
-    std::wstring path = ExtractPathForOS();
+    std::wstring path = m_checks != nullptr ? m_checks->ExtractPathForOS() : std::wstring();
     if (!path.empty()) {
         Log().WriteLine(kLogInfo, function, L"Extract path for the OS : %ls", path.c_str());
     } else {
@@ -64,7 +66,8 @@ int COrloInitalizer::ValidateAndCheckExtractPath()
     if (!candidate.empty() && Util().IsValidPath(candidate, root) == kPathValid) {
         std::wstring message;
         const uint64_t required = GetRequiredSpace(m_extractionPath, m_tempDirectory, m_multiPartDownload);
-        usable = Validator().CheckFreeSpace(m_extractionPath, root, required, message) == 1 ? 1 : 0;
+        usable =
+            m_checks != nullptr && m_checks->CheckFreeSpace(m_extractionPath, root, required, message) == 1 ? 1 : 0;
     }
     if (usable == 0 && m_allowChangeTarget != 1 && m_autolaunch == 1) {
         Log().WriteLineNoFunction(kLogWarning, L"Extract path is not having enough space or permission");

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "settings/WindowMessages.h"
+
 constexpr uint16_t kPayloadSettingsEntry = 200;
 constexpr uint16_t kPayloadPackageEntry = 100;
 constexpr int kPayloadModeSettings = 200;
@@ -14,8 +16,8 @@ constexpr int kPayloadModePackage = 100;
 constexpr size_t kPayloadMarkerBytes = 76;
 constexpr uint32_t kPayloadMaxNameBytes = 1022;
 constexpr wchar_t kPayloadMarkerText[] = L"{20726377-9F91-41b8-B514-20AE00AA235D}";
-constexpr UINT kMsgPayloadProgress = 1066; // wParam 1: one progress step
-constexpr UINT kMsgPayloadLog = 1067;      // wParam: ExtractLogRecord*
+constexpr UINT kMsgPayloadProgress = UM_PROGRESS; // wParam 1: one progress step
+constexpr UINT kMsgPayloadLog = UM_LOG_REQUEST;   // wParam: ExtractLogRecord*
 
 // True when the 76 bytes are the payload marker.
 bool IsPayloadMarker(const uint8_t* bytes, size_t size);

@@ -1,12 +1,13 @@
 #pragma once
 // Messages between a worker thread and its window. Workers never touch controls: they post or
-// send these, and the window acts on its own thread.
+// send these, and the window acts on its own thread. The payload reader (settings/) is the lowest
+// sender; the cabinet engine, the extraction driver and the windows use them too.
 #include <windows.h>
+
+#include "log/ExtractLogRecord.h"
 
 constexpr UINT UM_PROGRESS = WM_USER + 42;           // 1066 wParam 1: one file; 2,100: start; 3,n: n files to expect
 constexpr UINT UM_LOG_REQUEST = WM_USER + 43;        // 1067 wParam: const ExtractLogRecord*; the window writes it
 constexpr UINT UM_ASK_OVERWRITE = WM_USER + 100;     // 1124 show the overwrite prompt, store Flags().OverwriteAnswer
 constexpr UINT UM_EXTRACTION_DONE = WM_USER + 200;   // 1224
 constexpr UINT UM_EXTRACTION_FAILED = WM_USER + 300; // 1324
-
-static_assert(UM_PROGRESS == 1066 && UM_LOG_REQUEST == 1067, "payload reader uses the same values");

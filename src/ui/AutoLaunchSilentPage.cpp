@@ -3,7 +3,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "app/WorkerThread.h"
+#include "util/WorkerThread.h"
 #include "launch/Launcher.h"
 #include "log/BuildLogFile.h"
 #include "settings/Messages.h"

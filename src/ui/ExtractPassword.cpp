@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/MessageBox.h"
+#include "ui/MessageBox.h"
 #include "log/BuildLogFile.h"
 #include "resources/ResourceIds.h"
 #include "settings/Messages.h"

@@ -2,10 +2,10 @@
 
 #include <commctrl.h>
 
-#include "app/WorkerThread.h"
+#include "util/WorkerThread.h"
 #include "launch/FinishMessages.h"
 #include "log/BuildLogFile.h"
-#include "settings/ExtractionDriver.h"
+#include "extraction/ExtractionDriver.h"
 #include "settings/Messages.h"
 #include "settings/OrloInitalizer.h"
 #include "settings/WindowMessages.h"

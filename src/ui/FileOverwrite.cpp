@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "app/MessageBox.h"
+#include "ui/MessageBox.h"
 #include "util/ProcessContext.h"
 
 // Interim form of the prompt until its own dialog lands: Yes, No or Cancel for this one file.

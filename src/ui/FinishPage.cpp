@@ -1,6 +1,6 @@
 #include "ui/FinishPage.h"
 
-#include "app/MessageBox.h"
+#include "ui/MessageBox.h"
 #include "launch/FinishMessages.h"
 #include "launch/Launcher.h"
 #include "log/BuildLogFile.h"

@@ -3,14 +3,14 @@
 #include <list>
 #include <string>
 
-#include "app/MessageBox.h"
 #include "launch/Cleanup.h"
 #include "launch/LaunchList.h"
 #include "launch/Launcher.h"
 #include "log/BuildLogFile.h"
 #include "settings/OrloInitalizer.h"
-#include "util/Profile.h"
+#include "ui/MessageBox.h"
 #include "util/ProcessContext.h"
+#include "util/Profile.h"
 #include "util/Util.h"
 #include "util/WideFormat.h"
 #include "validation/ExtractorValidator.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "app/MessageBox.h"
+#include "ui/MessageBox.h"
 #include "launch/FinishMessages.h"
 #include "ui/LaunchSetup.h"
 #include "validation/OSValidator.h"

@@ -3,14 +3,15 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "app/MessageBox.h"
-#include "app/TarvexApp.h"
+#include <utility>
+
 #include "log/BuildLogFile.h"
 #include "resources/ResourceIds.h"
 #include "settings/Messages.h"
 #include "settings/OrloInitalizer.h"
 #include "settings/WindowMessages.h"
 #include "ui/LaunchSetup.h"
+#include "ui/MessageBox.h"
 #include "util/ProcessContext.h"
 
 namespace {
@@ -27,8 +28,8 @@ unsigned __stdcall LaunchThread(void* /*worker*/)
 }  // namespace
 
 CUnattendedExtracter::CUnattendedExtracter(int visible, WorkerThread& worker, const LOGFONTW& statusFont,
-                                           WorkerThread::Procedure job)
-    : m_statusFontDescription(statusFont), m_worker(worker), m_job(job), m_visible(visible)
+                                           WorkerThread::Procedure job, std::function<void()> quit)
+    : m_statusFontDescription(statusFont), m_worker(worker), m_job(job), m_quit(std::move(quit)), m_visible(visible)
 {
 }
 
@@ -259,8 +260,8 @@ void CUnattendedExtracter::AskToCancelIfRequested(bool workerWaiting)
     Flags().Continue = 0;
     m_worker.Stop();
     Settings().SetExtractionStatus(11);
-    if (CTarvexApp* app = TheApp()) {
-        app->Quit(8, 6, L"");
+    if (m_quit) {
+        m_quit();
     }
     End(IDCANCEL);
 }

@@ -4,14 +4,18 @@
 // step. In silent mode the window exists but is never shown.
 #include <windows.h>
 
-#include "app/WorkerThread.h"
+#include <functional>
+
 #include "util/Handles.h"
+#include "util/WorkerThread.h"
 
 class CUnattendedExtracter {
 public:
     // `visible`: the unattended option of the command line; `statusFont` from start-up; `job` is
-    // the worker procedure (the extraction driver).
-    CUnattendedExtracter(int visible, WorkerThread& worker, const LOGFONTW& statusFont, WorkerThread::Procedure job);
+    // the worker procedure (the extraction driver); `quit` ends the process after a confirmed cancel
+    // (the application's shutdown; empty: the window only closes).
+    CUnattendedExtracter(int visible, WorkerThread& worker, const LOGFONTW& statusFont, WorkerThread::Procedure job,
+                         std::function<void()> quit);
     ~CUnattendedExtracter();
     CUnattendedExtracter(const CUnattendedExtracter&) = delete;
     CUnattendedExtracter& operator=(const CUnattendedExtracter&) = delete;
@@ -40,6 +44,7 @@ private:
     LOGFONTW m_statusFontDescription{};
     WorkerThread& m_worker;
     WorkerThread::Procedure m_job;
+    std::function<void()> m_quit;
     int m_visible = 0;
     int m_counter = 0;
     int m_started = 0;

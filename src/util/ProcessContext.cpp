@@ -1,43 +1,52 @@
 #include "util/ProcessContext.h"
 
-#include <memory>
+#include <utility>
+#include <vector>
 
-#include "log/BuildLogFile.h"
-#include "launch/LaunchState.h"
-#include "log/LogCounters.h"
-#include "settings/OrloInitalizer.h"
 #include "util/Util.h"
-#include "validation/ExtractorValidator.h"
-#include "validation/OSValidator.h"
 
 namespace {
-struct ProcessContext {
-    CBuildLogFile log;
-    LogCounters counters;
-    CUtil util;
-    COrloInitalizer settings;
-    CExtractorValidator validator;
-    COSValidator os;
-    RunFlags flags;
-    PathLists paths;
-    LaunchState launch;
-};
-
-std::unique_ptr<ProcessContext>& Instance()
+// Every slot that has held an object, in the order of first creation.
+std::vector<std::pair<void (*)(void*), void*>>& Slots()
 {
-    static std::unique_ptr<ProcessContext> instance = std::make_unique<ProcessContext>();
-    return instance;
+    static std::vector<std::pair<void (*)(void*), void*>> slots;
+    return slots;
 }
+
+ProcessObject<CUtil> g_util;
+ProcessObject<RunFlags> g_flags;
+ProcessObject<PathLists> g_paths;
 }  // namespace
 
-CBuildLogFile& Log() { return Instance()->log; }
-LogCounters& Counters() { return Instance()->counters; }
-CUtil& Util() { return Instance()->util; }
-COrloInitalizer& Settings() { return Instance()->settings; }
-CExtractorValidator& Validator() { return Instance()->validator; }
-COSValidator& OsValidator() { return Instance()->os; }
-RunFlags& Flags() { return Instance()->flags; }
-PathLists& Paths() { return Instance()->paths; }
-LaunchState& LaunchData() { return Instance()->launch; }
+std::mutex& ProcessContextLock()
+{
+    static std::mutex lock;
+    return lock;
+}
 
-void ResetProcessContext() { Instance() = std::make_unique<ProcessContext>(); }
+void RegisterProcessObject(void (*reset)(void* slot), void* slot)
+{
+    Slots().emplace_back(reset, slot);
+}
+
+CUtil& Util()
+{
+    return g_util.Get();
+}
+RunFlags& Flags()
+{
+    return g_flags.Get();
+}
+PathLists& Paths()
+{
+    return g_paths.Get();
+}
+
+void ResetProcessContext()
+{
+    const std::lock_guard<std::mutex> lock(ProcessContextLock());
+    auto& slots = Slots();
+    for (auto slot = slots.rbegin(); slot != slots.rend(); ++slot) {
+        slot->first(slot->second);
+    }
+}

@@ -1,17 +1,15 @@
 #pragma once
-// The objects that exist once per run, each with one accessor. Tests call ResetProcessContext()
-// to give every test a fresh set.
+// The objects that exist once per run, each with one accessor. Every folder owns the accessors of
+// its own objects (Log() and Counters() in log/, Settings() in settings/, Validator() and
+// OsValidator() in validation/, LaunchData() in launch/); the ones below belong to util. Each
+// object is created on first use and registered here, so that ResetProcessContext() can give tests
+// a fresh set without knowing the types.
 #include <atomic>
 #include <list>
+#include <mutex>
 #include <string>
 
-class CBuildLogFile;
-class LogCounters;
 class CUtil;
-class COrloInitalizer;
-class CExtractorValidator;
-class COSValidator;
-struct LaunchState;
 
 // Answers of the overwrite prompt.
 constexpr int kOverwriteYes = 1000;
@@ -49,14 +47,52 @@ struct PathLists {
     }
 };
 
-CBuildLogFile& Log();
-LogCounters& Counters();
 CUtil& Util();
-COrloInitalizer& Settings();
-CExtractorValidator& Validator();
-COSValidator& OsValidator();
 RunFlags& Flags();
 PathLists& Paths();
-LaunchState& LaunchData();  // return-code and finish messages, temp-folder flag (launch/)
 
+// Drops every process-wide object created so far (newest first); the next accessor call creates a
+// fresh one. Tests only: nothing may hold a reference across the call.
 void ResetProcessContext();
+
+// ---- The machinery behind the accessors
+
+// Held while a process-wide object is created or the set is reset.
+std::mutex& ProcessContextLock();
+// Adds a slot to the set that ResetProcessContext() empties; called with the lock held.
+void RegisterProcessObject(void (*reset)(void* slot), void* slot);
+
+// The slot of one process-wide object: created on first use (safe from any thread), dropped by
+// ResetProcessContext(). Define one at namespace scope next to the accessor that returns it.
+template <class T> class ProcessObject {
+public:
+    constexpr ProcessObject() = default;
+    ProcessObject(const ProcessObject&) = delete;
+    ProcessObject& operator=(const ProcessObject&) = delete;
+
+    T& Get()
+    {
+        T* object = m_object.load(std::memory_order_acquire);
+        return object != nullptr ? *object : Create();
+    }
+
+private:
+    T& Create()
+    {
+        const std::lock_guard<std::mutex> lock(ProcessContextLock());
+        T* object = m_object.load(std::memory_order_relaxed);
+        if (object == nullptr) {
+            object = new T();
+            if (!m_registered) {
+                RegisterProcessObject(&ProcessObject::Reset, this);
+                m_registered = true;
+            }
+            m_object.store(object, std::memory_order_release);
+        }
+        return *object;
+    }
+    static void Reset(void* slot) { delete static_cast<ProcessObject*>(slot)->m_object.exchange(nullptr); }
+
+    std::atomic<T*> m_object{nullptr};
+    bool m_registered = false;
+};

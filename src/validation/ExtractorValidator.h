@@ -1,6 +1,6 @@
 #pragma once
 // CExtractorValidator: the process-wide validation object (extraction path, free space, setup
-// language, license files, part files and integrity). Reach it through Validator().
+// language, license files, part files and integrity). Reach it through Validator() (below).
 #include <windows.h>
 
 #include <cstdint>
@@ -62,7 +62,7 @@ public:
     int CheckOS(int verdict, int language, int unused, int logFlag);
 
     // Package requirements ([Conditions]): 1 when extraction is allowed, else 0. Uses the properties
-    // path above, or the settings' one when none was set. Defined in conditions/ConditionCheck.cpp.
+    // path above, or the settings' one when none was set (conditions/ConditionCheck.h runs the check).
     int CheckConditions(int language);
     // "{Action1Message};{Key};..." of the last check that had conditions (the requirements page).
     const std::wstring& GetConditionMessageKeys() const { return m_conditionMessageKeys; }
@@ -99,3 +99,6 @@ protected:
     std::wstring m_parameterFileBaseline;
     std::wstring m_packageExecutable;
 };
+
+// The process's validator (ResetProcessContext() gives a fresh one).
+CExtractorValidator& Validator();

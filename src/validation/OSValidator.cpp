@@ -12,11 +12,18 @@
 #include "validation/OSRules.h"
 
 namespace {
+ProcessObject<COSValidator> g_osValidator;
+
 void WriteToLog(int kind, const wchar_t* function, const std::wstring& message)
 {
     Log().WriteLineText(kind, function, message);
 }
 } // namespace
+
+COSValidator& OsValidator()
+{
+    return g_osValidator.Get();
+}
 
 std::wstring COSValidator::SettingsFile() const
 {

@@ -1,6 +1,6 @@
 #pragma once
 // COSValidator: identifies the running Windows and applies the package's [OS] rules.
-// Reach it through OsValidator().
+// Reach it through OsValidator() (below).
 //
 // Entry points for start-up and the system information block:
 //   IdentifyOS(true)   log-only form (system information block): logs the version lines and
@@ -74,3 +74,6 @@ protected:
     OSSectionMap m_section;
     int m_lastVerdict = kOSSupported;
 };
+
+// The process's OS validator (ResetProcessContext() gives a fresh one).
+COSValidator& OsValidator();

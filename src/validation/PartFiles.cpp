@@ -31,7 +31,7 @@ std::wstring CExtractorValidator::GetValidPartName(std::wstring& failedFile, std
     const std::wstring candidate1 = folder + CUtil::FormatNumberedName(pattern, 1);
     std::wstring accepted;
     if (CUtil::FileExists(candidate1)) {
-        CCabDecompressor query(nullptr, 0);
+        CCabDecompressor query(nullptr, 0, pattern);
         if (query.GetCabinetSetId(candidate1) == setId) {
             accepted = candidate1;
         }
@@ -97,7 +97,7 @@ int CExtractorValidator::ValidateParts(std::wstring& failedFile, int overwriteWi
                 continue;
             }
         }
-        auto header = std::make_unique<CCabDecompressor>(nullptr, overwriteWithoutPrompting);
+        auto header = std::make_unique<CCabDecompressor>(nullptr, overwriteWithoutPrompting, m_partNamePattern);
         if (!header->ValidateCabinetFile(path)) {
             failedFile = path;
             result = -3;

@@ -4,13 +4,13 @@
 #include "log/BuildLogFile.h"
 #include "settings/Messages.h"
 #include "settings/OrloInitalizer.h"
-#include "settings/PendingCalls.h"
 #include "util/ProcessContext.h"
 #include "util/Profile.h"
 #include "util/StringUtil.h"
 #include "util/Util.h"
 #include "util/WideFormat.h"
 #include "validation/ExtractorValidator.h"
+#include "validation/OSValidator.h"
 #include "validation/PathRules.h"
 
 int CExtractorValidator::ShowMessage(const std::wstring& text) const
@@ -33,7 +33,7 @@ std::wstring CExtractorValidator::GetFinalExtractPathParam(bool skipCommandLine,
             return path;
         }
     }
-    const std::wstring osPath = ExtractPathForOS();
+    const std::wstring osPath = OsValidator().GetExtractPathForOS();
     if (!osPath.empty()) {
         path = CUtil::ExpandPercentPath(osPath);
         Log().WriteLine(kLogInfo, function, L"Extract path for the OS : %ls", path.c_str());

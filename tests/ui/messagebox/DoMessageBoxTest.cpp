@@ -5,8 +5,8 @@
 #include <future>
 #include <thread>
 
-#include "app/MessageBox.h"
 #include "settings/Messages.h"
+#include "ui/MessageBox.h"
 #include "util/Util.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/MessageBox.h"
+#include "ui/MessageBox.h"
 
 TEST(MessageBoxPlan, TranslatesEveryProgramBoxType)
 {

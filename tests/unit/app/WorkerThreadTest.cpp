@@ -3,8 +3,8 @@
 #include <atomic>
 
 #include "app/SingleInstance.h"
-#include "app/WorkerThread.h"
 #include "util/Util.h"
+#include "util/WorkerThread.h"
 
 namespace {
 std::atomic<int> g_loops{0};

@@ -46,7 +46,7 @@ protected:
     }
     int Run(HWND window, int overwriteWithoutPrompting)
     {
-        CCabDecompressor engine(window, overwriteWithoutPrompting);
+        CCabDecompressor engine(window, overwriteWithoutPrompting, Validator().GetPartNamePattern());
         engine.ExtractCabinet(m_parts[0], m_target);
         m_text = engine.GetErrorText();
         return engine.GetErrorCode();
@@ -166,7 +166,7 @@ TEST_F(CabOverwrite, ReadOnlyAttributeThatCannotBeClearedFailsWith1011)
     Prepare();
     testenv::RecordingWindow window;
     window.ScriptAnswers({kOverwriteYes});
-    StubbornAttributes engine(window.Handle(), 0);
+    StubbornAttributes engine(window.Handle(), 0, Validator().GetPartNamePattern());
     engine.ExtractCabinet(m_parts[0], m_target);
     EXPECT_EQ(engine.GetErrorText(), L"Could not remove attributes of the file");
     EXPECT_EQ(engine.GetErrorCode(), 1011);
@@ -184,7 +184,7 @@ TEST_F(CabOverwrite, FileInUseCannotBeReplacedAndReportsTheWin32Error)
     ASSERT_TRUE(holder);
     testenv::RecordingWindow window;
     window.ScriptAnswers({kOverwriteYes, kOverwriteYes});
-    CCabDecompressor engine(window.Handle(), 0);
+    CCabDecompressor engine(window.Handle(), 0, Validator().GetPartNamePattern());
     engine.ExtractCabinet(m_parts[0], m_target);
     engine.GetErrorText();
     EXPECT_EQ(engine.GetErrorCode(), 11);
@@ -205,7 +205,7 @@ TEST_F(CabOverwrite, ClearedContinueFlagStopsBeforeTheNextFile)
             Flags().Continue = 0; // the user confirmed cancelling
         }
     });
-    CCabDecompressor engine(window.Handle(), 1);
+    CCabDecompressor engine(window.Handle(), 1, Validator().GetPartNamePattern());
     engine.ExtractCabinet(parts[0], m_target);
     EXPECT_EQ(engine.GetErrorText(), L"User aborted extraction");
     EXPECT_EQ(engine.GetErrorCode(), 11);
@@ -222,7 +222,7 @@ TEST_F(CabFixture, CabTimesStoredLocalOrUtc)
     auto utc = testcab::MakeFile("\\utc.txt", 10, 2);
     utc.attributes = 0x100 | 0x20;
     const auto parts = WriteParts({local, utc});
-    CCabDecompressor engine(nullptr, 0);
+    CCabDecompressor engine(nullptr, 0, Validator().GetPartNamePattern());
     ASSERT_EQ(engine.ExtractCabinet(parts[0], m_target), 0);
     EXPECT_EQ(Ticks(LastWrite(Target(L"local.txt"))), StoredAsUtc(local, false));
     EXPECT_EQ(Ticks(LastWrite(Target(L"utc.txt"))), StoredAsUtc(utc, true));

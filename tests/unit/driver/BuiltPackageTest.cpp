@@ -12,7 +12,7 @@
 #include "RecordingWindow.h"
 #include "TestCabinet.h"
 #include "TestEnv.h"
-#include "settings/ExtractionDriver.h"
+#include "extraction/ExtractionDriver.h"
 #include "settings/OrloInitalizer.h"
 #include "settings/Payload.h"
 #include "settings/WindowMessages.h"

@@ -14,6 +14,7 @@
 #include "util/ProcessContext.h"
 #include "util/Util.h"
 #include "validation/ExtractorValidator.h"
+#include "validation/ValidatorChecks.h"
 
 namespace {
 
@@ -53,6 +54,7 @@ protected:
         record.setupLanguage = setupLanguage;
         record.autolaunch = autolaunch;
         record.noConditionCheck = noConditionCheck;
+        Settings().SetChecks(&ValidatorChecks()); // as start-up does
         return Settings().Init(record);
     }
     testenv::LogCapture ExtractionLog() const { return testenv::LogCapture::Existing(Log().GetPath()); }

@@ -14,6 +14,7 @@
 #include "util/ProcessContext.h"
 #include "util/StringUtil.h"
 #include "util/Util.h"
+#include "validation/ValidatorChecks.h"
 
 namespace {
 
@@ -151,7 +152,8 @@ TEST(SystemInfo, BlockWrittenIntoALog)
     testenv::LogCapture log(dir / L"report.log", kLogLevelNormal);
     Settings().SetPropertiesPath(dir / kPropertiesFileName);
     Settings().SetOSResult(0);
-    WriteSystemInformation();
+    WriteSystemInformation(
+        [] { Settings().SetOSResult(ValidatorChecks().IdentifyOSForReport(Settings().GetPropertiesPath())); });
     const auto lines = log.Lines();
     ASSERT_GE(lines.size(), 7u);
 

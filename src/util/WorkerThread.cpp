@@ -1,4 +1,4 @@
-#include "app/WorkerThread.h"
+#include "util/WorkerThread.h"
 
 #include <process.h>
 

@@ -1,4 +1,4 @@
-#include "settings/ExtractionDriver.h"
+#include "extraction/ExtractionDriver.h"
 
 #include <list>
 #include <memory>
@@ -126,7 +126,8 @@ void ExtractPackage(const ExtractionTarget& target)
     }
 
     channel.Log(kLogInfo, L"Extracting files from cabinet :%ls", cabinetPath);
-    auto engine = std::make_unique<CCabDecompressor>(target.window, settings.GetOverwriteWithoutPrompting());
+    auto engine = std::make_unique<CCabDecompressor>(target.window, settings.GetOverwriteWithoutPrompting(),
+                                                     Validator().GetPartNamePattern());
     engine->ExtractCabinet(cabinetPath, extractionPath);
     const std::wstring engineText = engine->GetErrorText();
     const int code = engine->GetErrorCode();

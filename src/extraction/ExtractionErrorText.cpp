@@ -1,4 +1,4 @@
-#include "settings/ExtractionDriver.h"
+#include "extraction/ExtractionDriver.h"
 #include "settings/Messages.h"
 #include "settings/OrloInitalizer.h"
 #include "util/ProcessContext.h"
