@@ -131,7 +131,9 @@ bool CTarvexApp::InitInstance()
     }
 
     if (display == kDisplayUnattendedWindow) {
-        CUnattendedExtracter window(m_options->unattended, m_worker, m_textFont, ExtractPackageThread<WorkerThread>,
+        // Silent wins over unattended: a silent run shows no window and asks nothing.
+        const int visible = RunMode() == kRunModeUnattended ? 1 : 0;
+        CUnattendedExtracter window(visible, m_worker, m_textFont, ExtractPackageThread<WorkerThread>,
                                     [this] { Quit(8, 6, L""); });
         window.DoModal(m_instance);
     } else if (display != kDisplayStop) {
@@ -206,7 +208,8 @@ void CTarvexApp::ValidateOSBeforeExtraction()
     if (Settings().GetAutolaunch() != 1) {
         return;
     }
-    OsValidator().PrepareSupportedOSMessages(verdict, Settings().GetLanguage());
+    // The package's own text for this system becomes the run's finish message.
+    Validator().CheckOS(verdict, Settings().GetLanguage(), 0, 0);
     if (verdict == 302) {
         Log().WriteLine(kLogError, function, L"Current operating system not supported");
     }

@@ -11,6 +11,7 @@
 #include "log/BuildLogFile.h"
 #include "settings/OrloInitalizer.h"
 #include "settings/WindowMessages.h"
+#include "util/PauseGate.h"
 #include "util/ProcessContext.h"
 #include "util/StringUtil.h"
 #include "util/Util.h"
@@ -153,6 +154,8 @@ void CCabDecompressor::RefuseName(const std::wstring& storedName, const std::wst
 
 INT_PTR CCabDecompressor::OnCopyFile(PFDINOTIFICATION notification)
 {
+    // While the user is asked whether to cancel, the next file waits here.
+    WorkerPause().Checkpoint();
     if (Flags().Continue.load() == 0) {
         m_error.Set(kCabErrorUserAbort, 0);
         RequestAbort();

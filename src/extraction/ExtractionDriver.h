@@ -39,6 +39,6 @@ struct ExtractionErrorTexts {
 ExtractionErrorTexts MakeExtractionErrorTexts(int code, const std::wstring& name, const std::wstring& driveRoot);
 
 // Returns the log text for `code`; in full-GUI mode also shows the user message through `show`
-// (or a stop box owned by `owner` when `show` is empty).
+// (or, when `show` is empty, asks the window `owner` to show it: UM_SHOW_ERROR_BOX).
 std::wstring GetExtractionErrorText(int code, const std::wstring& name,
                                     const std::function<void(const std::wstring&)>& show = {}, HWND owner = nullptr);

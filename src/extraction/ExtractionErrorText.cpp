@@ -1,6 +1,7 @@
 #include "extraction/ExtractionDriver.h"
 #include "settings/Messages.h"
 #include "settings/OrloInitalizer.h"
+#include "settings/WindowMessages.h"
 #include "util/ProcessContext.h"
 #include "util/StringUtil.h"
 #include "util/Util.h"
@@ -52,9 +53,9 @@ std::wstring GetExtractionErrorText(int code, const std::wstring& name,
     if (Settings().GetRunMode() == kRunModeGui && !texts.message.empty()) {
         if (show) {
             show(texts.message);
-        } else {
-            ::MessageBoxW(owner != nullptr && ::IsWindow(owner) ? owner : nullptr, texts.message.c_str(),
-                          Settings().GetDisplayName().c_str(), MB_OK | MB_ICONSTOP);
+        } else if (owner != nullptr && ::IsWindow(owner)) {
+            // The window shows it with the program's own box, on its own thread.
+            ::SendMessageW(owner, UM_SHOW_ERROR_BOX, reinterpret_cast<WPARAM>(&texts.message), 0);
         }
     }
     return texts.log;

@@ -10,6 +10,8 @@
 #include "log/BuildLogFile.h"
 #include "settings/OrloInitalizer.h"
 #include "util/Handles.h"
+#include "util/PauseGate.h"
+#include "util/SentMessageWait.h"
 #include "util/ProcessContext.h"
 #include "util/Profile.h"
 #include "util/StringUtil.h"
@@ -79,10 +81,12 @@ int ShellStart(const std::wstring& program, const std::wstring& arguments, const
         Log().WriteLine(11, L"LaunchApplication", L"No process handle for %ls", program.c_str());
         return 0;
     }
+    // A window thread that waits here still answers sent messages: a setup that broadcasts a
+    // change with SendMessage would otherwise wait for us while we wait for it.
     if (wait == 1) {
-        ::WaitForSingleObject(process.Get(), INFINITE);
+        WaitAnsweringSentMessages(process.Get());
     } else if (wait != 0) {
-        ::WaitForSingleObject(process.Get(), static_cast<DWORD>(wait));
+        WaitAnsweringSentMessages(process.Get(), static_cast<DWORD>(wait));
     }
     DWORD exitCode = 0;
     if (!::GetExitCodeProcess(process.Get(), &exitCode)) {
@@ -185,6 +189,8 @@ int LaunchMultipleApplications(const std::wstring& /*language*/, const std::list
         int exitCode = LaunchApplication(path, parametersOfEntry, errorText, wait);
         Flags().LaunchReturned = 1;
 
+        // While the user is asked whether to cancel, the next setup waits here.
+        WorkerPause().Checkpoint();
         if (Flags().Continue == 0) {
             Log().WriteLine(0, kFunction, L"Launch process is stopped");
             if (page.onLaunchSetupFinish) {

@@ -4,6 +4,7 @@
 
 #include "util/WorkerThread.h"
 #include "launch/FinishMessages.h"
+#include "ui/MessageBox.h"
 #include "log/BuildLogFile.h"
 #include "extraction/ExtractionDriver.h"
 #include "settings/Messages.h"
@@ -79,6 +80,12 @@ bool CExtractorPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
         return true;
     case UM_ASK_OVERWRITE:
         Flags().OverwriteAnswer = CFileOverwrite(m_sheet, Flags().CurrentFileName).DoModal();
+        result = 1;
+        return true;
+    case UM_SHOW_ERROR_BOX:
+        if (const auto* text = reinterpret_cast<const std::wstring*>(wParam)) {
+            DoMessageBox(*text, MB_OK | MB_ICONHAND);
+        }
         result = 1;
         return true;
     case UM_EXTRACTION_DONE:

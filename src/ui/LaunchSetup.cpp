@@ -49,13 +49,16 @@ int HandleLaunchSetup(HWND sheet, bool* launchBlocked, const LaunchPageLink& pag
 
     if (settings.GetNoOSCheck() != 1) {
         const int verdict = settings.GetOSResult();
+        if (verdict == kVerdictNotSupported || verdict == kVerdictWarning) {
+            // The package's own text for this system, logged in every mode.
+            Validator().CheckOS(verdict, settings.GetLanguage(), 1, 1);
+        }
         if (verdict == kVerdictNotSupported) {
             if (gui) {
                 if (hasSheet) {
                     ::ShowWindow(sheet, SW_HIDE);
                 }
-                DoMessageBox(OsValidator().PrepareSupportedOSMessages(verdict, settings.GetLanguage()),
-                             MB_OK | MB_ICONHAND);
+                DoMessageBox(settings.GetFinishMessage(), MB_OK | MB_ICONHAND);
             }
             Log().WriteLine(kLogError, kFunction, L"Current operating system not supported: the setup is not launched");
             blocked = true;
@@ -65,8 +68,7 @@ int HandleLaunchSetup(HWND sheet, bool* launchBlocked, const LaunchPageLink& pag
             if (hasSheet) {
                 ::ShowWindow(sheet, SW_HIDE);
             }
-            const int answer = DoMessageBox(OsValidator().PrepareSupportedOSMessages(verdict, settings.GetLanguage()),
-                                            MB_YESNO | MB_ICONEXCLAMATION);
+            const int answer = DoMessageBox(settings.GetFinishMessage(), MB_YESNO | MB_ICONEXCLAMATION);
             if (answer == IDNO) {
                 Log().WriteLine(kLogError, kFunction, L"Current operating system  not supported");
                 settings.SetExtractionStatus(11);

@@ -8,7 +8,7 @@
 #include "ui/MessageBox.h"
 #include "launch/FinishMessages.h"
 #include "ui/LaunchSetup.h"
-#include "validation/OSValidator.h"
+#include "validation/ExtractorValidator.h"
 #include "log/BuildLogFile.h"
 #include "resources/ResourceIds.h"
 #include "settings/Messages.h"
@@ -239,8 +239,8 @@ void COrloSheet::OnExtractionDone()
     const bool autolaunch = settings.GetAutolaunch() == 1;
     bool blocked = false;
     if (autolaunch && settings.GetNoOSCheck() != 1 && settings.GetOSResult() == kVerdictNotSupported) {
-        DoMessageBox(OsValidator().PrepareSupportedOSMessages(kVerdictNotSupported, settings.GetLanguage()),
-                     MB_OK | MB_ICONHAND);
+        Validator().CheckOS(kVerdictNotSupported, settings.GetLanguage(), 1, 1);
+        DoMessageBox(settings.GetFinishMessage(), MB_OK | MB_ICONHAND);
         blocked = true;
     }
     const bool wait = settings.GetWaitForAutolaunchFinish() == 1;

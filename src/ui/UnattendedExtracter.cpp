@@ -12,7 +12,9 @@
 #include "settings/WindowMessages.h"
 #include "ui/LaunchSetup.h"
 #include "ui/MessageBox.h"
+#include "util/PauseGate.h"
 #include "util/ProcessContext.h"
+#include "util/SentMessageWait.h"
 
 namespace {
 unsigned __stdcall LaunchThread(void* /*worker*/)
@@ -101,26 +103,22 @@ INT_PTR CUnattendedExtracter::HandleMessage(UINT message, WPARAM wParam, LPARAM 
         return TRUE;
     case UM_PROGRESS:
         OnProgress(wParam, lParam);
-        AskToCancelIfRequested(::InSendMessage() != FALSE);
         return TRUE;
     case UM_LOG_REQUEST: {
         const auto* record = reinterpret_cast<const ExtractLogRecord*>(wParam);
         if (record != nullptr) {
             Log().WriteLine(record->kind, record->function.c_str(), record->format.c_str(), record->argument.c_str());
         }
-        AskToCancelIfRequested(::InSendMessage() != FALSE);
         ::SetWindowLongPtrW(m_window, DWLP_MSGRESULT, 1);
         return TRUE;
     }
     case UM_EXTRACTION_DONE:
-        AskToCancelIfRequested(true);  // the worker has finished
-        if (!m_done) {
-            OnExtractionDone();
-        }
-        return TRUE;
     case UM_EXTRACTION_FAILED:
-        m_closeRequested = false;  // nothing is left to cancel
-        End(IDOK);
+        if (m_questionOpen) {
+            m_deferredEnd = message;  // the answer decides what the end means
+        } else if (!m_done) {
+            OnWorkerEnd(message);
+        }
         return TRUE;
     case WM_CLOSE:
         OnClose();
@@ -215,50 +213,52 @@ void CUnattendedExtracter::RunLaunchStep()
         HandleLaunchSetup(nullptr);
         return;
     }
-    const HANDLE thread = m_worker.ThreadHandle();
-    for (;;) {
-        const DWORD woken = ::MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE);
-        if (woken == WAIT_OBJECT_0 + 1) {
-            MSG message;
-            ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-            continue;
-        }
-        if (woken != WAIT_OBJECT_0) {
-            ::WaitForSingleObject(thread, INFINITE);
-        }
-        return;
+    WaitAnsweringSentMessages(m_worker.ThreadHandle());
+}
+
+void CUnattendedExtracter::OnWorkerEnd(UINT message)
+{
+    WaitAnsweringSentMessages(m_worker.ThreadHandle());  // posted last: the worker is returning
+    m_worker.WaitAndClose(0);
+    if (message == UM_EXTRACTION_DONE) {
+        OnExtractionDone();
+    } else {
+        End(IDOK);
     }
 }
 
-// The worker is not suspended wherever it happens to be: a thread stopped at a random point may
-// hold the heap or loader lock, and the question box on this thread then waits for it for good.
-// It is held instead where it next reports to this window and waits for the answer: inside the
-// handling of its sent progress or log message, or once it has finished.
+// The question is asked at once; the worker goes on to its next checkpoint (before the next file)
+// and waits there until the answer is in, so nothing is written after a confirmed cancel and no
+// thread is ever stopped at an arbitrary point.
 void CUnattendedExtracter::OnClose()
 {
-    if (m_launching || m_questionOpen) {
+    if (m_launching || m_questionOpen || m_done) {
         return;  // a close while the setup runs or while the question is open changes nothing
     }
-    m_closeRequested = true;
-}
-
-void CUnattendedExtracter::AskToCancelIfRequested(bool workerWaiting)
-{
-    if (!m_closeRequested || m_questionOpen || !workerWaiting) {
+    int answer = IDYES;
+    {
+        PauseGateHold hold(WorkerPause());
+        Log().WriteLine(kLogInfo, L"OnClose", L"Extraction paused");
+        // The question only makes sense where a person sees the window; nobody answers a silent run.
+        m_questionOpen = true;
+        if (m_visible == 1) {
+            answer = DoMessageBox(GetMessage(113), MB_YESNO);
+        }
+        m_questionOpen = false;
+        if (answer == IDYES) {
+            Flags().UserCancelled = 1;
+            Flags().Continue = 0;  // seen by the worker when the gate opens
+        }
+    }
+    if (answer != IDYES) {
+        if (m_deferredEnd != 0) {
+            ::PostMessageW(m_window, std::exchange(m_deferredEnd, 0u), 0, 0);
+        }
         return;
     }
-    m_closeRequested = false;
-    Log().WriteLine(kLogInfo, L"OnClose", L"Extraction paused");
-    // The question only makes sense where a person sees the window.
-    m_questionOpen = true;
-    const int answer = m_visible == 1 ? DoMessageBox(GetMessage(113), MB_YESNO) : IDYES;
-    m_questionOpen = false;
-    if (answer != IDYES) {
-        return;  // the worker goes on when its message returns
-    }
-    Flags().UserCancelled = 1;
-    Flags().Continue = 0;
-    m_worker.Stop();
+    // The worker stops before its next file; its last reports are answered meanwhile.
+    WaitAnsweringSentMessages(m_worker.ThreadHandle());
+    m_worker.WaitAndClose(0);
     Settings().SetExtractionStatus(11);
     if (m_quit) {
         m_quit();

@@ -32,8 +32,8 @@ private:
     void OnProgress(WPARAM step, LPARAM value);
     void OnExtractionDone();
     void RunLaunchStep();
+    void OnWorkerEnd(UINT message);
     void OnClose();
-    void AskToCancelIfRequested(bool workerWaiting);
     void End(INT_PTR result);
 
     HINSTANCE m_instance = nullptr;
@@ -49,8 +49,8 @@ private:
     int m_counter = 0;
     int m_started = 0;
     bool m_launching = false;        // the extraction is over and the launch step runs
-    bool m_closeRequested = false;   // the cancel question waits for the worker's next report
     bool m_questionOpen = false;
+    UINT m_deferredEnd = 0;          // the worker's end, arrived while the question was open
     bool m_done = false;
     INT_PTR m_result = 0;
 };
