@@ -6,6 +6,7 @@
 #include <regex>
 
 #include "ProcessRunner.h"
+#include "WizardDriver.h"
 #include "TestEnv.h"
 #include "app/SingleInstance.h"
 #include "settings/PayloadWriter.h"
@@ -49,12 +50,39 @@ protected:
         return {properties, language};
     }
 
-    // Without options the run is a full-GUI one, which ends after its checks in this build: the
-    // settings-only payloads here carry no cabinet, so a silent run would go on and fail with -1.
-    testenv::ProcessResult Run(const std::vector<std::wstring>& arguments = {})
+    testenv::ProcessResult Run(const std::vector<std::wstring>& arguments)
     {
         ::DeleteFileW(kMasterLog.c_str());
         return testenv::RunProcess(package, arguments, 60000);
+    }
+
+    // A full-GUI run, cancelled on its first page as a person would (Escape, Yes, Finish): the
+    // settings-only payloads here carry no cabinet, so a silent run would go on and fail with -1.
+    testenv::ProcessResult Run()
+    {
+        ::DeleteFileW(kMasterLog.c_str());
+        testenv::ProcessResult result;
+        testenv::WizardDriver wizard(package, {}, 60000);
+        result.started = wizard.Started();
+        const HWND sheet = wizard.WaitForDialog();
+        EXPECT_NE(sheet, nullptr) << "no wizard";
+        if (sheet != nullptr) {
+            EXPECT_TRUE(wizard.Press(VK_ESCAPE));
+            HWND question = nullptr;
+            testenv::WaitUntil(
+                [&] {
+                    const auto others = testenv::DialogsOf(wizard.ProcessId(), sheet);
+                    question = others.empty() ? nullptr : others.front();
+                    return question != nullptr;
+                },
+                10000);
+            EXPECT_NE(question, nullptr) << "no cancel question";
+            EXPECT_TRUE(question != nullptr && wizard.ClickDialogButton(question, IDYES));
+            EXPECT_TRUE(testenv::WaitUntil([&] { return !::IsWindowVisible(question); }, 10000));
+            EXPECT_TRUE(wizard.Press(VK_RETURN));  // Finish on the finish page
+        }
+        result.timedOut = !wizard.WaitForExit(result.exitCode, 30000);
+        return result;
     }
 
     static std::string MasterLog() { return testenv::ReadFileText(kMasterLog); }
