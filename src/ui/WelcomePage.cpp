@@ -26,8 +26,19 @@ void CWelcomePage::OnInitDialog()
     if (displayImage == L"1") {
         Log().WriteLine(kLogInfo, L"DisplayWelcomeImage", L"Displaying the Welcome image");
         m_picture.LoadResource(m_sheet.Context().instance, kWelcomePicture, L"PNG");
-        // The picture fills the page below the header; the emblem would sit on it as a grey box.
-        ShowItem(kEmblem, m_picture.Empty());
+        // The picture fills the page below the header; the emblem would sit on it as a grey box,
+        // and the greeting takes its place at the left.
+        if (!m_picture.Empty()) {
+            ShowItem(kEmblem, false);
+            RECT emblem{};
+            RECT text{};
+            ::GetWindowRect(Item(kEmblem), &emblem);
+            ::GetWindowRect(Item(kWelcomeText), &text);
+            ::MapWindowPoints(nullptr, m_window, reinterpret_cast<POINT*>(&emblem), 2);
+            ::MapWindowPoints(nullptr, m_window, reinterpret_cast<POINT*>(&text), 2);
+            ::SetWindowPos(Item(kWelcomeText), nullptr, emblem.left, text.top, text.right - emblem.left,
+                           text.bottom - text.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        }
     }
     OnSetActive();
 }
