@@ -205,8 +205,15 @@ INT_PTR CCabDecompressor::OnCopyFile(PFDINOTIFICATION notification)
     // A folder that cannot be created shows up as a failed open below. Folders made or found in
     // this extraction are not looked at again.
     const std::wstring folderKey = ToLowerW(target.fileFolder);
-    if (m_readyFolders.count(folderKey) == 0 && CCabFile::CreateFileFolder(target.fileFolder, targetFolder) == 0) {
-        m_readyFolders.insert(folderKey);
+    if (m_readyFolders.count(folderKey) == 0) {
+        const DWORD folderError = CCabFile::CreateFileFolder(target.fileFolder, targetFolder);
+        if (folderError == kFolderIsLink) {
+            RefuseName(stored, L"a folder on its way is a link");
+            return -1;
+        }
+        if (folderError == 0) {
+            m_readyFolders.insert(folderKey);
+        }
     }
     m_handledTargets.insert(key);
 
