@@ -308,6 +308,7 @@ CCabDecompressor::FileOverwriteResult CCabDecompressor::FileOverwrite(const std:
     case kOverwriteNoToAll:
         SendLog(kLogInfo, kFileOverwrite, L"File already exists : %ls. No action required.", targetPath);
         Paths().PackageFiles.push_front(targetPath);
+        Paths().KeptFiles.push_front(targetPath);
         result.handle = 0;
         return result;
     case kOverwriteCancel:
