@@ -25,6 +25,10 @@ find "$WINEPREFIX/drive_c/users" -maxdepth 2 -type l -exec sh -c 'rm -f "$1" && 
 
 wine reg add 'HKLM\Software\Wine\Drives' /v 'x:' /d cdrom /f >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine' /v Version /d win10 /f >/dev/null 2>&1
+# Xvfb has no window manager, so Wine runs its windows unmanaged and draws their frames itself:
+# managed windows would show no frame, and each hide of one would wait 2 s for a window manager to
+# withdraw it.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 wineserver -k || true
 wineserver -w || true
 touch "$stamp"

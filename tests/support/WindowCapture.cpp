@@ -52,13 +52,17 @@ private:
 };
 } // namespace
 
-CaptureResult CaptureWindowToPng(HWND window, const std::wstring& pngPath)
+CaptureResult CaptureWindowToPng(HWND window, const std::wstring& pngPath, CaptureArea which)
 {
     CaptureResult result;
-    // The client area: without a window manager (Xvfb) nobody draws the frame.
     RECT area{};
     POINT origin{0, 0};
-    if (!::GetClientRect(window, &area) || !::ClientToScreen(window, &origin)) {
+    if (which == CaptureArea::Window) {
+        if (!::GetWindowRect(window, &area)) {
+            result.error = "the window's rectangle is unknown";
+            return result;
+        }
+    } else if (!::GetClientRect(window, &area) || !::ClientToScreen(window, &origin)) {
         result.error = "the window's client area is unknown";
         return result;
     }
