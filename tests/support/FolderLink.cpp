@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "ProcessRunner.h"
 
 namespace testenv {
@@ -30,41 +32,66 @@ std::wstring UnixNameOf(const std::wstring& path)
     ::HeapFree(::GetProcessHeap(), 0, name);
     return std::wstring(narrow.begin(), narrow.end());  // the build tree's paths are ASCII
 }
+
+// Runs a Unix program by its \\?\unix\ path, as Wine allows. Its handle may be signalled before
+// the program is done and its exit code does not come through: callers wait for what it does.
+void RunUnix(const std::wstring& program, const std::vector<std::wstring>& arguments)
+{
+    std::wstring command = L"\\\\?\\unix" + program;
+    for (const auto& argument : arguments) {
+        command += L" " + QuoteArgument(argument);
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        ::WaitForSingleObject(info.hProcess, 10000);
+        ::CloseHandle(info.hThread);
+        ::CloseHandle(info.hProcess);
+    }
+}
+
+template <typename Condition> bool WaitFor(Condition condition)
+{
+    for (int i = 0; i < 250 && !condition(); ++i) {
+        ::Sleep(20);
+    }
+    return condition();
+}
 }  // namespace
 
 bool MakeFolderLink(const std::wstring& link, const std::wstring& target)
 {
+    if (::GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        return false;
+    }
     if (::CreateSymbolicLinkW(link.c_str(), target.c_str(),
                               SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) &&
         IsLink(link)) {
         return true;
     }
-    // Under Wine a Unix program runs from its \\?\unix\ path.
     const std::wstring unixTarget = UnixNameOf(target);
     const std::wstring unixLink = UnixNameOf(link);
     if (unixTarget.empty() || unixLink.empty()) {
         return false;
     }
-    std::wstring command = L"\\\\?\\unix\\bin\\ln -s " + QuoteArgument(unixTarget) + L" " + QuoteArgument(unixLink);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-        return false;
-    }
-    ::WaitForSingleObject(info.hProcess, 10000);
-    ::CloseHandle(info.hThread);
-    ::CloseHandle(info.hProcess);
-    return IsLink(link);
+    RunUnix(L"\\bin\\ln", {L"-s", unixTarget, unixLink});
+    return WaitFor([&] { return IsLink(link); });
 }
 
 void RemoveFolderLink(const std::wstring& link)
 {
-    if (IsLink(link)) {
-        // A directory link goes with RemoveDirectory; Wine removes the Unix link the same way.
-        if (!::RemoveDirectoryW(link.c_str())) {
-            ::DeleteFileW(link.c_str());
-        }
+    if (!IsLink(link)) {
+        return;
+    }
+    // Wine's RemoveDirectory follows a Unix link and removes the folder it leads to: rm takes the
+    // link itself.
+    const std::wstring unixLink = UnixNameOf(link);
+    if (unixLink.empty()) {
+        ::RemoveDirectoryW(link.c_str());
+    } else {
+        RunUnix(L"\\bin\\rm", {L"-f", unixLink});
+        WaitFor([&] { return ::GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES; });
     }
 }
 

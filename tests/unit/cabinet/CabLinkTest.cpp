@@ -4,6 +4,7 @@
 #include "CabFixture.h"
 #include "FolderLink.h"
 #include "RecordingWindow.h"
+#include "util/Util.h"
 
 namespace {
 
@@ -22,6 +23,7 @@ TEST_F(CabFixture, NothingIsWrittenThroughAFolderLinkInsideTheTarget)
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(c.storedName) + (overwrite ? " overwriting" : " asking"));
             ResetProcessContext();
+            CUtil::RemoveTree(m_dir / L"target");  // each case starts with an empty target
             SetUp();
             const std::wstring outside = m_dir / L"outside";
             ::CreateDirectoryW(outside.c_str(), nullptr);
@@ -38,6 +40,7 @@ TEST_F(CabFixture, NothingIsWrittenThroughAFolderLinkInsideTheTarget)
             testenv::RecordingWindow window;
             CCabDecompressor engine(window.Handle(), overwrite);
             EXPECT_NE(engine.ExtractCabinet(parts[0], m_target), 0);
+            EXPECT_EQ(engine.GetErrorText(), L"The cabinet holds a file name outside the extraction folder");
             EXPECT_EQ(engine.GetErrorCode(), 1012);
             EXPECT_TRUE(testenv::PathExists(Target(L"good.txt")));
             EXPECT_FALSE(testenv::PathExists(outside + L"\\evil.txt"));

@@ -172,7 +172,6 @@ TEST_F(Cleanup, KeptFilesAreNeitherHandedOverNorDeletedWithTheirFolder)
     // Kept at one prompt and written after all (a later chain): the run's again.
     const std::wstring rewritten = KeepExisting(L"again.txt");
     Paths().ExtractedFiles.push_front(rewritten);
-    Paths().PackageFiles.push_front(rewritten);
 
     ASSERT_EQ(WriteToDeletetxt(), 1);
     EXPECT_EQ(testenv::ReadLines(ListFile()), (std::vector<std::string>{"[FilesToDelete]", Narrow(written),
