@@ -178,6 +178,8 @@ void CDirChangePage::CreateBrowseButton()
     m_browse = std::make_unique<COrloButton>(GetMessage(403), m_window);
     m_browse->Create(m_window, kBrowseButton, area);
     m_browse->SetBackgroundColour(kWizardBackground);
+    // Tab goes from the path edit to its button.
+    ::SetWindowPos(m_browse->Window(), Item(kPathEdit), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ::ShowWindow(m_browse->Window(), SW_SHOW);
     m_browse->NormalLook();
 }
