@@ -1,6 +1,5 @@
-// The extraction-location page as a person uses it: which boxes a package offers, the extract-only
-// rule, a path with a variable, folders that cannot be used, a link that leads elsewhere, and the
-// folder browser.
+// The extraction-location page as a person uses it: the extract-only rule, a path with a variable,
+// folders that cannot be used, a link that leads elsewhere, and the folder browser.
 #include "Wizard2Fixture.h"
 
 #include <commctrl.h>
@@ -11,21 +10,6 @@ namespace {
 using namespace wizard2;
 
 class LocationPage : public Wizard2Test {};
-
-TEST_F(LocationPage, WithoutAutoLaunchThereIsNothingToChooseAfterExtracting)
-{
-    testenv::WizardDriver& wizard = Start(PackageSpec{});
-    ASSERT_TRUE(wizard.WaitForPage(kOverwriteBox));
-    for (int id : {kExtractOnlyBox, kDeleteOnExitBox, kLaunchInfo}) {
-        EXPECT_FALSE(wizard.Read(id).visible) << id;
-    }
-    EXPECT_TRUE(wizard.Read(kBrowse).visible);
-    EXPECT_FALSE(wizard.Read(kBack).visible);
-    EXPECT_EQ(DefaultButton(), kNext);
-    CancelAndClose();
-    EXPECT_TRUE(Logged("Autolaunch is disabled"));
-    EXPECT_TRUE(Logged("User canceled the Browse Dialog"));
-}
 
 TEST_F(LocationPage, ExtractOnlyHidesAndUnticksDeleteOnExit)
 {
@@ -52,6 +36,7 @@ TEST_F(LocationPage, ExtractOnlyHidesAndUnticksDeleteOnExit)
     EXPECT_TRUE(Logged("Extract the package and donot install option is checked.Enabling the controls for extract "
                        "path change"));
     EXPECT_TRUE(Logged("Autolaunch is disabled by user"));
+    EXPECT_TRUE(Logged("User canceled the Browse Dialog"));
     EXPECT_TRUE(Logged("Extract the package and donot install option is unchecked.Disabling the controls for "
                        "extract path change"));
 }
@@ -109,6 +94,7 @@ TEST_F(LocationPage, FoldersThatCannotBeUsedShowTheirMessageAndTheUserStays)
     EXPECT_TRUE(Logged("The folder " + WideToUtf8(link) + " is a link to "));
 }
 
+// Also: without AutoLaunch there is nothing to choose about what follows the extraction.
 TEST_F(LocationPage, APathWithAVariableIsShownValidatedAndExtractedExpanded)
 {
     wchar_t temp[MAX_PATH] = {};
@@ -119,8 +105,13 @@ TEST_F(LocationPage, APathWithAVariableIsShownValidatedAndExtractedExpanded)
     testenv::WizardDriver& wizard = Start(PackageSpec{});
     ASSERT_TRUE(wizard.WaitForPage(kOverwriteBox));
     EXPECT_EQ(wizard.Read(kPathEdit).text, expanded);
+    for (int id : {kExtractOnlyBox, kDeleteOnExitBox, kLaunchInfo, kBack}) {
+        EXPECT_FALSE(wizard.Read(id).visible) << id;
+    }
+    EXPECT_EQ(DefaultButton(), kNext);
     ASSERT_TRUE(wizard.Click(kNext));
     FinishAndWait();
+    EXPECT_TRUE(Logged("Autolaunch is disabled"));
     EXPECT_TRUE(Logged("Validating the Extract path : " + WideToUtf8(expanded)));
     EXPECT_EQ(testenv::ReadFileText(expanded + L"\\readme.txt"), "read me\r\n");
     CUtil::RemoveTree(expanded);

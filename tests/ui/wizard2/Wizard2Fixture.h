@@ -37,7 +37,6 @@ constexpr int kOverwriteBox = 1023;
 constexpr int kExtractOnlyBox = 1036;
 constexpr int kDeleteOnExitBox = 1043;
 constexpr int kLaunchInfo = 1044;
-constexpr int kProgressBar = 1002;
 constexpr int kFinishText = 1033;
 constexpr int kPasswordEdit = 1054;
 constexpr int kOverwriteFileName = 1030;

@@ -1,5 +1,5 @@
 // Rules of the license and extraction-location pages that do not need a window: the item text a
-// language file gives, when delete on exit is offered, and where a linked folder really lies.
+// language file gives, and where a linked folder really lies.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -26,24 +26,6 @@ TEST(LicenseItemText, FirstLineWithTheIdGivesTheTextWithoutIdEqualsAndLineEnd)
                           {307, L""}, {30, L""}};
     for (const Case& c : cases) {
         EXPECT_EQ(FindIdLine(file, c.id), c.text) << c.id;
-    }
-}
-
-TEST(DeleteOnExitBox, OfferedWhenTheLaunchIsWaitedForAndNoFrameworkSetupTakesOver)
-{
-    struct Case {
-        const wchar_t* kamBundle;
-        int wait;
-        const wchar_t* rahmenSetup;
-        bool offered;
-    };
-    const Case cases[] = {
-        {L"", 0, L"", true},    {L"1", 0, L"0", true},  {L"0", 1, L"", true},  {L"0", 0, L"", false},
-        {L"", 1, L"1", false},  {L"1", 1, L"1", false}, {L"0", 0, L"1", false}, {L"0", 1, L"2", true},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(OffersDeleteOnExit(c.kamBundle, c.wait, c.rahmenSetup), c.offered)
-            << "KamBundle=" << c.kamBundle << " wait=" << c.wait << " Rahmensetup=" << c.rahmenSetup;
     }
 }
 
