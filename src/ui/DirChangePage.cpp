@@ -87,7 +87,7 @@ std::wstring FinalFolderPath(const std::wstring& folder)
     }
     return final;
 }
-}  // namespace
+} // namespace
 
 bool OffersDeleteOnExit(const std::wstring& kamBundle, int waitForAutolaunchFinish, const std::wstring& rahmenSetup)
 {
@@ -139,8 +139,7 @@ CDirChangePage::CDirChangePage(COrloSheet& sheet) : CWizardPage(sheet, WizardPag
 
 bool CDirChangePage::IsStartPage() const
 {
-    return m_sheet.IsStartPage(Kind()) ||
-           (m_sheet.requirementsPassedOnRetry != 0 && m_sheet.PageIndex(Kind()) == 1);
+    return m_sheet.IsStartPage(Kind()) || (m_sheet.requirementsPassedOnRetry != 0 && m_sheet.PageIndex(Kind()) == 1);
 }
 
 void CDirChangePage::OnInitDialog()
@@ -160,7 +159,7 @@ void CDirChangePage::OnInitDialog()
     SetUpControls();
     m_sheet.FocusNextButton(true);
     if (startPage) {
-        AskPasswordIfRequired(m_sheet);  // a cancelled prompt has already moved to the finish page
+        AskPasswordIfRequired(m_sheet); // a cancelled prompt has already moved to the finish page
     }
 }
 
@@ -365,7 +364,7 @@ void CDirChangePage::Browse()
     info.lParam = reinterpret_cast<LPARAM>(this);
     PIDLIST_ABSOLUTE chosen = ::SHBrowseForFolderW(&info);
     if (chosen == nullptr) {
-        return;  // cancelled
+        return; // cancelled
     }
     wchar_t path[MAX_PATH] = {};
     if (::SHGetPathFromIDListW(chosen, path) && path[0] != L'\0') {

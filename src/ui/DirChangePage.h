@@ -34,7 +34,7 @@ private:
     static int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM lParam, LPARAM data) noexcept;
 
     std::unique_ptr<COrloButton> m_browse;
-    std::wstring m_chosenPath;  // lives for the run: coming back shows it again
+    std::wstring m_chosenPath; // lives for the run: coming back shows it again
 };
 
 // Whether the delete-on-exit box may be offered: the launch must be waited for ([Orlo] KamBundle

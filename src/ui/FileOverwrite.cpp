@@ -35,9 +35,10 @@ constexpr AnswerButton kAnswers[] = {
     {1029, 705, kOverwriteNoToAll, L"User Clicked on 'No To All' button"},
     {IDCANCEL, 112, kOverwriteCancel, L"User Clicked on 'Cancel' button"},
 };
-}  // namespace
+} // namespace
 
-CFileOverwrite::CFileOverwrite(COrloSheet& sheet, std::wstring fileName) : m_sheet(sheet), m_fileName(std::move(fileName))
+CFileOverwrite::CFileOverwrite(COrloSheet& sheet, std::wstring fileName)
+    : m_sheet(sheet), m_fileName(std::move(fileName))
 {
 }
 
@@ -57,8 +58,8 @@ CFileOverwrite::~CFileOverwrite()
 int CFileOverwrite::DoModal()
 {
     HWND owner = m_sheet.Window();
-    m_window = ::CreateDialogParamW(m_sheet.Context().instance, MAKEINTRESOURCEW(kOverwriteTemplate), owner,
-                                    DialogProc, reinterpret_cast<LPARAM>(this));
+    m_window = ::CreateDialogParamW(m_sheet.Context().instance, MAKEINTRESOURCEW(kOverwriteTemplate), owner, DialogProc,
+                                    reinterpret_cast<LPARAM>(this));
     if (m_window == nullptr) {
         const DWORD error = ::GetLastError();
         Log().WriteLine(kLogError, kLogFunction, L"The overwrite prompt could not be created : %lu", error);
@@ -75,7 +76,7 @@ int CFileOverwrite::DoModal()
         const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
         if (got <= 0) {
             if (got == 0) {
-                ::PostQuitMessage(static_cast<int>(message.wParam));  // for the loop outside
+                ::PostQuitMessage(static_cast<int>(message.wParam)); // for the loop outside
             }
             break;
         }
@@ -118,7 +119,7 @@ INT_PTR CALLBACK CFileOverwrite::DialogProc(HWND window, UINT message, WPARAM wP
     try {
         return self->HandleMessage(message, wParam, lParam);
     } catch (...) {
-        return FALSE;  // nothing may escape into the window system
+        return FALSE; // nothing may escape into the window system
     }
 }
 
@@ -127,7 +128,7 @@ INT_PTR CFileOverwrite::HandleMessage(UINT message, WPARAM wParam, LPARAM /*lPar
     switch (message) {
     case WM_INITDIALOG:
         OnInitDialog();
-        return FALSE;  // the focus is set
+        return FALSE; // the focus is set
     case UM_BUTTON_CLICKED:
         Answer(static_cast<int>(wParam));
         return TRUE;
@@ -220,7 +221,7 @@ bool CFileOverwrite::PreTranslateMessage(const MSG& message)
     bool consumed = true;
     switch (message.wParam) {
     case VK_ESCAPE:
-        break;  // the prompt needs an answer
+        break; // the prompt needs an answer
     case VK_TAB:
         MoveFocus((::GetKeyState(VK_SHIFT) & 0x8000) != 0);
         break;

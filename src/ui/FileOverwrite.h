@@ -37,7 +37,7 @@ private:
     HWND m_window = nullptr;
     int m_answer = 1004;
     bool m_done = false;
-    bool m_inKey = false;  // a key handler that moves the focus must not run again inside itself
+    bool m_inKey = false; // a key handler that moves the focus must not run again inside itself
     size_t m_focused = 0;
-    std::array<std::unique_ptr<COrloButton>, 5> m_buttons;  // Yes, Yes to All, No, No to All, Cancel
+    std::array<std::unique_ptr<COrloButton>, 5> m_buttons; // Yes, Yes to All, No, No to All, Cancel
 };

@@ -48,7 +48,7 @@ CHARFORMAT2W DefaultCharFormat()
     CHARFORMAT2W format{};
     format.cbSize = sizeof(format);
     format.dwMask = CFM_FACE | CFM_SIZE | CFM_COLOR | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_CHARSET;
-    format.yHeight = 180;  // twips: 9 points
+    format.yHeight = 180; // twips: 9 points
     format.crTextColor = RGB(0, 0, 0);
     format.bCharSet = DEFAULT_CHARSET;
     ::lstrcpynW(format.szFaceName, L"Tahoma", LF_FACESIZE);
@@ -88,7 +88,7 @@ bool ReadUtf16Lines(const std::wstring& path, std::vector<std::wstring>& lines, 
     }
     return true;
 }
-}  // namespace
+} // namespace
 
 std::wstring FindIdLine(const std::vector<std::wstring>& lines, int messageId)
 {
@@ -102,7 +102,7 @@ std::wstring FindIdLine(const std::vector<std::wstring>& lines, int messageId)
         if (!text.empty() && text[0] == L'=') {
             text.erase(0, 1);
         }
-        return TrimW(text);  // a list item cannot show the line end
+        return TrimW(text); // a list item cannot show the line end
     }
     return {};
 }
@@ -121,8 +121,7 @@ CLicensePage::~CLicensePage()
 
 bool CLicensePage::IsStartPage() const
 {
-    return m_sheet.IsStartPage(Kind()) ||
-           (m_sheet.requirementsPassedOnRetry != 0 && m_sheet.PageIndex(Kind()) == 1);
+    return m_sheet.IsStartPage(Kind()) || (m_sheet.requirementsPassedOnRetry != 0 && m_sheet.PageIndex(Kind()) == 1);
 }
 
 void CLicensePage::OnInitDialog()
@@ -143,7 +142,7 @@ void CLicensePage::OnInitDialog()
     m_sheet.FocusCancelButton();
     OnSetActive();
     if (startPage) {
-        AskPasswordIfRequired(m_sheet);  // a cancelled prompt has already moved to the finish page
+        AskPasswordIfRequired(m_sheet); // a cancelled prompt has already moved to the finish page
     }
 }
 
@@ -164,8 +163,8 @@ void CLicensePage::BuildList()
     if (m_images == nullptr) {
         m_images = ImageList_Create(kIconSize, kIconSize, ILC_COLOR24 | ILC_MASK, 2, 0);
         for (int id : {IDB_ITEM_NOT_ACCEPTED, IDB_ITEM_ACCEPTED}) {
-            UniqueGdiObject bitmap(::LoadImageW(m_sheet.Context().instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0,
-                                                LR_DEFAULTCOLOR));
+            UniqueGdiObject bitmap(
+                ::LoadImageW(m_sheet.Context().instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
             ImageList_AddMasked(m_images, static_cast<HBITMAP>(bitmap.Get()), IMAGE_MASK_COLOUR);
         }
     }
@@ -332,7 +331,8 @@ void CLicensePage::OnBoxClicked(int boxId)
         if (license) {
             Log().WriteLine(kLogInfo, L"License Agreement", L"User has accepted the license agreement");
         } else {
-            Log().WriteLine(kLogInfo, L"Security License Agreement", L"User has accepted the lSecurity icense agreement");
+            Log().WriteLine(kLogInfo, L"Security License Agreement",
+                            L"User has accepted the lSecurity icense agreement");
         }
         ReevaluateNext();
         return;
@@ -356,20 +356,24 @@ void CLicensePage::ReevaluateNext()
     }
 }
 
-void CLicensePage::ClearView() { ::SetWindowTextW(Item(kDocumentView), L""); }
+void CLicensePage::ClearView()
+{
+    ::SetWindowTextW(Item(kDocumentView), L"");
+}
 
 void CLicensePage::LoadDocument(const std::wstring& path)
 {
     const std::wstring extension = path.size() >= 3 ? path.substr(path.size() - 3) : std::wstring();
     const bool rtf = EqualsNoCase(extension, L"rtf");
     if (!rtf && !EqualsNoCase(extension, L"txt")) {
-        return;  // the box still has to be ticked
+        return; // the box still has to be ticked
     }
     UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         const DWORD error = ::GetLastError();
-        Log().WriteLine(kLogWarning, L"LoadDocument", L"%ls : %ls", path.c_str(), CUtil::FormatErrorText(error).c_str());
+        Log().WriteLine(kLogWarning, L"LoadDocument", L"%ls : %ls", path.c_str(),
+                        CUtil::FormatErrorText(error).c_str());
         return;
     }
     HWND view = Item(kDocumentView);

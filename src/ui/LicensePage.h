@@ -36,14 +36,14 @@ private:
     void LoadDocument(const std::wstring& path);
     std::wstring ItemText(int messageId) const;
 
-    UniqueModule m_richEdit;  // the view's window class lives in this library
+    UniqueModule m_richEdit; // the view's window class lives in this library
     HIMAGELIST m_images = nullptr;
     std::wstring m_licenseFile;
     std::wstring m_securityFile;
     std::wstring m_shownFile;
     int m_licenseItem = -1;
     int m_securityItem = -1;
-    bool m_filling = false;  // selection changes while the list is refilled are not the user's
+    bool m_filling = false; // selection changes while the list is refilled are not the user's
 };
 
 // The item text that a language file gives for `messageId`: the first line whose first three

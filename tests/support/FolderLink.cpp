@@ -30,7 +30,7 @@ std::wstring UnixNameOf(const std::wstring& path)
     }
     const std::string narrow(name);
     ::HeapFree(::GetProcessHeap(), 0, name);
-    return std::wstring(narrow.begin(), narrow.end());  // the build tree's paths are ASCII
+    return std::wstring(narrow.begin(), narrow.end()); // the build tree's paths are ASCII
 }
 
 // Runs a Unix program by its \\?\unix\ path, as Wine allows. Its handle may be signalled before
@@ -58,7 +58,7 @@ template <typename Condition> bool WaitFor(Condition condition)
     }
     return condition();
 }
-}  // namespace
+} // namespace
 
 bool MakeFolderLink(const std::wstring& link, const std::wstring& target)
 {
@@ -95,4 +95,4 @@ void RemoveFolderLink(const std::wstring& link)
     }
 }
 
-}  // namespace testenv
+} // namespace testenv

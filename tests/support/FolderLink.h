@@ -13,4 +13,4 @@ bool MakeFolderLink(const std::wstring& link, const std::wstring& target);
 // Removes the link itself, never what it leads to.
 void RemoveFolderLink(const std::wstring& link);
 
-}  // namespace testenv
+} // namespace testenv

@@ -12,7 +12,10 @@ const std::string kLicenseRtf =
 const std::string kSecurityTxt = "Keep the device switched off while you service it.\r\n";
 const std::string kLizenzTxt = "Deutscher Lizenzvertrag: nur ein Computer.\r\n";
 
-std::wstring Trimmed(const std::wstring& text) { return TrimW(text); }
+std::wstring Trimmed(const std::wstring& text)
+{
+    return TrimW(text);
+}
 
 std::vector<int> Images(const std::vector<testenv::ListItem>& items)
 {
@@ -57,8 +60,11 @@ TEST_F(LicensePage, DocumentsOfTheChosenLanguageMustBeAcceptedBeforeNext)
 
     // Each box ticks its item; Next needs both, and unticking takes it away again.
     ASSERT_TRUE(wizard.Click(kLicenseBox));
-    ASSERT_TRUE(testenv::WaitUntil([&] { return Images(wizard.ListItems(kLicenseList)) == std::vector<int>{1, 0}; },
-                                   5000));
+    ASSERT_TRUE(testenv::WaitUntil(
+        [&] {
+            return Images(wizard.ListItems(kLicenseList)) == std::vector<int>{1, 0};
+        },
+        5000));
     EXPECT_FALSE(wizard.Read(kNext).enabled);
     ASSERT_TRUE(wizard.Click(kSecurityBox));
     ASSERT_TRUE(testenv::WaitUntil([&] { return wizard.Read(kNext).enabled; }, 5000));
@@ -85,8 +91,7 @@ TEST_F(LicensePage, DocumentsOfTheChosenLanguageMustBeAcceptedBeforeNext)
     ASSERT_TRUE(wizard.Click(kNext));
     ASSERT_TRUE(wizard.WaitForPage(kLicenseList));
     ASSERT_TRUE(testenv::WaitUntil(
-        [&] { return wizard.Read(kDocumentView).text.find(L"Deutscher Lizenzvertrag") != std::wstring::npos; },
-        5000));
+        [&] { return wizard.Read(kDocumentView).text.find(L"Deutscher Lizenzvertrag") != std::wstring::npos; }, 5000));
     const auto german = wizard.ListItems(kLicenseList);
     ASSERT_EQ(german.size(), 2u);
     EXPECT_EQ(german[0].text, L"Lizenzvertrag");
@@ -113,8 +118,12 @@ TEST_F(LicensePage, WithoutSomeOrAllDocumentsOnlyWhatIsListedMustBeAccepted)
         bool nextAtStart;
     };
     const Case cases[] = {
-        {"security document only", L"[SecurityLicenseFiles]\r\n1033=Security.txt\r\n",
-         {L"Confirmation of the security information"}, false, true, false},
+        {"security document only",
+         L"[SecurityLicenseFiles]\r\n1033=Security.txt\r\n",
+         {L"Confirmation of the security information"},
+         false,
+         true,
+         false},
         {"no documents", L"", {}, false, false, true},
     };
     for (const Case& c : cases) {
@@ -133,7 +142,7 @@ TEST_F(LicensePage, WithoutSomeOrAllDocumentsOnlyWhatIsListedMustBeAccepted)
         EXPECT_EQ(texts, c.items);
         EXPECT_EQ(wizard.Read(kLicenseBox).visible, c.licenseBox);
         EXPECT_EQ(wizard.Read(kSecurityBox).visible, c.securityBox);
-        EXPECT_FALSE(wizard.Read(kBack).visible);  // the start page
+        EXPECT_FALSE(wizard.Read(kBack).visible); // the start page
         EXPECT_EQ(wizard.Read(kNext).enabled, c.nextAtStart);
         if (c.securityBox) {
             ASSERT_TRUE(wizard.Click(kSecurityBox));
@@ -143,4 +152,4 @@ TEST_F(LicensePage, WithoutSomeOrAllDocumentsOnlyWhatIsListedMustBeAccepted)
     }
 }
 
-}  // namespace
+} // namespace

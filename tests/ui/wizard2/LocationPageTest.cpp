@@ -84,10 +84,10 @@ TEST_F(LocationPage, FoldersThatCannotBeUsedShowTheirMessageAndTheUserStays)
         const std::wstring text = testenv::ReadMessageBox(box).text;
         EXPECT_EQ(text.substr(0, c.message.size()), c.message) << WideToUtf8(text);
         ASSERT_TRUE(wizard.ClickDialogButton(box, IDOK));
-        ASSERT_TRUE(testenv::WaitUntil([&] { return testenv::DialogsOf(wizard.ProcessId(), wizard.Sheet()).empty(); },
-                                       5000));
+        ASSERT_TRUE(
+            testenv::WaitUntil([&] { return testenv::DialogsOf(wizard.ProcessId(), wizard.Sheet()).empty(); }, 5000));
         EXPECT_TRUE(wizard.WaitForPage(kOverwriteBox, 3000));
-        EXPECT_EQ(wizard.Read(kPathEdit).text, c.typed);  // an unknown variable stays as typed
+        EXPECT_EQ(wizard.Read(kPathEdit).text, c.typed); // an unknown variable stays as typed
     }
     CancelAndClose();
     EXPECT_TRUE(Logged("Validating the Extract path : %TARVEX_NO_SUCH_VARIABLE%\\Folder"));
@@ -134,7 +134,7 @@ TEST_F(LocationPage, BrowseOpensTheFolderBrowserAndTheChosenFolderIsWhereFilesLa
     ASSERT_NE(browser, nullptr);
     ASSERT_TRUE(wizard.ClickDialogButton(browser, IDCANCEL));
     ASSERT_TRUE(testenv::WaitUntil([&] { return !::IsWindow(browser); }, 5000));
-    EXPECT_EQ(wizard.Read(kPathEdit).text, target);  // cancelled: nothing changes
+    EXPECT_EQ(wizard.Read(kPathEdit).text, target); // cancelled: nothing changes
     ASSERT_TRUE(wizard.Press(VK_TAB));
     ASSERT_TRUE(testenv::WaitUntil([&] { return DefaultButton() == kNext; }, 5000));
 
@@ -154,8 +154,8 @@ TEST_F(LocationPage, BrowseOpensTheFolderBrowserAndTheChosenFolderIsWhereFilesLa
         ASSERT_TRUE(wizard.Press(VK_TAB));
     }
     ASSERT_EQ(testenv::ClassOf(testenv::FocusOf(browser)), WC_TREEVIEWW);
-    ASSERT_TRUE(wizard.Press(VK_RIGHT));  // open the folder
-    ASSERT_TRUE(wizard.Press(VK_DOWN));   // its first sub-folder
+    ASSERT_TRUE(wizard.Press(VK_RIGHT)); // open the folder
+    ASSERT_TRUE(wizard.Press(VK_DOWN));  // its first sub-folder
     ASSERT_TRUE(wizard.ClickDialogButton(browser, IDOK));
     const std::wstring chosen = target + L"\\chosen";
     ASSERT_TRUE(testenv::WaitUntil([&] { return EqualsNoCase(wizard.Read(kPathEdit).text, chosen); }, 5000))
@@ -166,4 +166,4 @@ TEST_F(LocationPage, BrowseOpensTheFolderBrowserAndTheChosenFolderIsWhereFilesLa
     EXPECT_FALSE(testenv::PathExists(target + L"\\readme.txt"));
 }
 
-}  // namespace
+} // namespace

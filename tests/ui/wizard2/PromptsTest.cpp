@@ -9,7 +9,7 @@ constexpr int kYes = 1024;
 constexpr int kYesToAll = 1027;
 constexpr int kNo = 1028;
 constexpr int kNoToAll = 1029;
-constexpr int kCloseBox = -1;  // not a button: the prompt's close box
+constexpr int kCloseBox = -1; // not a button: the prompt's close box
 
 class Prompts : public Wizard2Test {
 protected:
@@ -31,7 +31,10 @@ protected:
         return found;
     }
 
-    bool Gone(HWND window) { return testenv::WaitUntil([&] { return !::IsWindowVisible(window); }, 5000); }
+    bool Gone(HWND window)
+    {
+        return testenv::WaitUntil([&] { return !::IsWindowVisible(window); }, 5000);
+    }
 
     // A point of the close box, found by asking the window what lies along its caption.
     static bool ClickCloseBox(HWND window)
@@ -206,20 +209,20 @@ TEST_F(Prompts, OverwritePromptKeysAndALongName)
     ASSERT_TRUE(wizard.Press(VK_ESCAPE));
     ::Sleep(300);
     EXPECT_TRUE(::IsWindowVisible(prompt));
-    ASSERT_TRUE(wizard.Press(VK_RIGHT));  // Yes to All
-    ASSERT_TRUE(wizard.Press(VK_RIGHT));  // No
-    ASSERT_TRUE(wizard.Press(VK_TAB));    // No to All
-    ASSERT_TRUE(wizard.Press(VK_LEFT));   // No
+    ASSERT_TRUE(wizard.Press(VK_RIGHT)); // Yes to All
+    ASSERT_TRUE(wizard.Press(VK_RIGHT)); // No
+    ASSERT_TRUE(wizard.Press(VK_TAB));   // No to All
+    ASSERT_TRUE(wizard.Press(VK_LEFT));  // No
     ASSERT_TRUE(wizard.Press(VK_RETURN));
     ASSERT_TRUE(Gone(prompt));
     // No was for this file only: the next one is asked about.
     const HWND next = WaitForPrompt(kOverwriteFileName);
     ASSERT_NE(next, nullptr);
     EXPECT_EQ(TrimW(testenv::TextOf(testenv::ChildById(next, kOverwriteFileName))), L"second.txt");
-    ASSERT_TRUE(wizard.Press(VK_RETURN));  // Yes, which has the focus again
+    ASSERT_TRUE(wizard.Press(VK_RETURN)); // Yes, which has the focus again
     FinishAndWait();
     EXPECT_EQ(testenv::ReadFileText(target + L"\\" + longName), "old\r\n");
     EXPECT_EQ(testenv::ReadFileText(target + L"\\second.txt"), "new\r\n");
 }
 
-}  // namespace
+} // namespace

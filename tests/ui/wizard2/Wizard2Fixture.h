@@ -24,7 +24,7 @@ constexpr int kBack = 12323;
 constexpr int kNext = 12324;
 constexpr int kFinish = 12325;
 constexpr int kCancel = IDCANCEL;
-constexpr int kLanguageRadio1 = 1006;  // the first language of [Languages] SetupLanguages
+constexpr int kLanguageRadio1 = 1006; // the first language of [Languages] SetupLanguages
 constexpr int kLanguageRadio2 = 1007;
 constexpr int kLicenseList = 1059;
 constexpr int kDocumentName = 1060;
@@ -47,8 +47,8 @@ const std::wstring kLogName = L"wizard-two.log";
 
 struct PackageSpec {
     std::wstring dialogs = L"WelcomeDialog=0\r\nLanguageDialog=0\r\nLicenseDialog=0\r\n";
-    std::wstring runtime;  // further [Runtime] lines
-    std::wstring extra;    // further sections
+    std::wstring runtime; // further [Runtime] lines
+    std::wstring extra;   // further sections
     std::vector<std::pair<std::wstring, std::string>> files = {{L"readme.txt", "read me\r\n"}};
     std::vector<std::pair<std::wstring, std::string>> documents;  // license documents: name, content
     std::vector<std::pair<std::wstring, std::wstring>> languages; // language files: name, UTF-16 text
@@ -76,8 +76,8 @@ public:
         }
         options.templateText = L"[Package]\r\nName=WizardTwo\r\nNameDispl=Wizard Two\r\nVersionString=2.0\r\n"
                                L"[Dialogs]\r\n" +
-                               spec.dialogs + L"[Runtime]\r\nAllowChangeTarget=1\r\nExtractPath=" + target +
-                               L"\r\n" + spec.runtime + L"[OS]\r\nOSAllowed=Windows61+\r\n[LogFiles]\r\n" +
+                               spec.dialogs + L"[Runtime]\r\nAllowChangeTarget=1\r\nExtractPath=" + target + L"\r\n" +
+                               spec.runtime + L"[OS]\r\nOSAllowed=Windows61+\r\n[LogFiles]\r\n" +
                                L"ExtractLogFileName=" + kLogName + L"\r\n" + spec.extra;
         options.outputFolder = m_dir / L"out";
         options.baseName = L"WizardTwo";
@@ -170,7 +170,8 @@ protected:
             [&] {
                 ::Sleep(200);
                 capture = CaptureWindowToPng(window, path, CaptureArea::Window);
-                const bool settled = capture.saved && capture.distinctColours >= 16 && capture.distinctColours == previous;
+                const bool settled =
+                    capture.saved && capture.distinctColours >= 16 && capture.distinctColours == previous;
                 previous = capture.distinctColours;
                 return settled;
             },
@@ -187,4 +188,4 @@ protected:
     std::unique_ptr<testenv::WizardDriver> m_wizard;
 };
 
-}  // namespace wizard2
+} // namespace wizard2

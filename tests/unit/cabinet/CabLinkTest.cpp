@@ -12,7 +12,7 @@ TEST_F(CabFixture, NothingIsWrittenThroughAFolderLinkInsideTheTarget)
 {
     struct Case {
         const char* storedName;
-        const wchar_t* linkFolder;  // relative to the target folder
+        const wchar_t* linkFolder; // relative to the target folder
     };
     const Case cases[] = {
         {"\\linked\\evil.txt", L"linked"},
@@ -23,7 +23,7 @@ TEST_F(CabFixture, NothingIsWrittenThroughAFolderLinkInsideTheTarget)
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(c.storedName) + (overwrite ? " overwriting" : " asking"));
             ResetProcessContext();
-            CUtil::RemoveTree(m_dir / L"target");  // each case starts with an empty target
+            CUtil::RemoveTree(m_dir / L"target"); // each case starts with an empty target
             SetUp();
             const std::wstring outside = m_dir / L"outside";
             ::CreateDirectoryW(outside.c_str(), nullptr);
@@ -34,9 +34,9 @@ TEST_F(CabFixture, NothingIsWrittenThroughAFolderLinkInsideTheTarget)
                 ~Unlink() { testenv::RemoveFolderLink(link); }
             } unlink{Target(c.linkFolder)};
 
-            const auto parts = WriteParts({testcab::MakeFile("\\good.txt", 10, 1),
-                                           testcab::MakeFile(c.storedName, 10, 2),
-                                           testcab::MakeFile("\\after.txt", 10, 3)});
+            const auto parts =
+                WriteParts({testcab::MakeFile("\\good.txt", 10, 1), testcab::MakeFile(c.storedName, 10, 2),
+                            testcab::MakeFile("\\after.txt", 10, 3)});
             testenv::RecordingWindow window;
             CCabDecompressor engine(window.Handle(), overwrite);
             EXPECT_NE(engine.ExtractCabinet(parts[0], m_target), 0);
@@ -51,4 +51,4 @@ TEST_F(CabFixture, NothingIsWrittenThroughAFolderLinkInsideTheTarget)
     }
 }
 
-}  // namespace
+} // namespace

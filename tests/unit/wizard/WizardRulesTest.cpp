@@ -14,16 +14,15 @@ namespace {
 TEST(LicenseItemText, FirstLineWithTheIdGivesTheTextWithoutIdEqualsAndLineEnd)
 {
     const std::vector<std::wstring> file = {
-        L"\xFEFF[FileInfo]\r\n", L"ID=1043\r\n",          L"[Messages]\r\n",
-        L"3041=Not this one\r\n", L"304=Licentieovereenkomst\r\n", L"304=Second\r\n",
-        L"305 = Veiligheid \r\n", L"306=Last line without end",
+        L"\xFEFF[FileInfo]\r\n",         L"ID=1043\r\n",    L"[Messages]\r\n",        L"3041=Not this one\r\n",
+        L"304=Licentieovereenkomst\r\n", L"304=Second\r\n", L"305 = Veiligheid \r\n", L"306=Last line without end",
     };
     struct Case {
         int id;
         const wchar_t* text;
     };
-    const Case cases[] = {{304, L"Licentieovereenkomst"}, {305, L"Veiligheid"}, {306, L"Last line without end"},
-                          {307, L""}, {30, L""}};
+    const Case cases[] = {
+        {304, L"Licentieovereenkomst"}, {305, L"Veiligheid"}, {306, L"Last line without end"}, {307, L""}, {30, L""}};
     for (const Case& c : cases) {
         EXPECT_EQ(FindIdLine(file, c.id), c.text) << c.id;
     }
@@ -52,8 +51,8 @@ TEST(FolderLinks, ALinkOnThePathIsReplacedByWhereItLeads)
         {link, real},
         {link + L"\\", real + L"\\"},
         {link + L"\\inner", real + L"\\inner"},
-        {link + L"\\new\\sub", real + L"\\new\\sub"},  // the part that does not exist yet is kept
-        {plain + L"\\new", plain + L"\\new"},          // no link: exactly as typed
+        {link + L"\\new\\sub", real + L"\\new\\sub"}, // the part that does not exist yet is kept
+        {plain + L"\\new", plain + L"\\new"},         // no link: exactly as typed
         {L"Q:\\nowhere\\x", L"Q:\\nowhere\\x"},
         {L"", L""},
     };
@@ -63,4 +62,4 @@ TEST(FolderLinks, ALinkOnThePathIsReplacedByWhereItLeads)
     }
 }
 
-}  // namespace
+} // namespace
