@@ -79,8 +79,29 @@ DWORD CCabFile::CreateFolder(const std::wstring& folderPath)
     return 0;
 }
 
+bool CCabFile::HasLinkBelow(const std::wstring& fileFolder, const std::wstring& extractionFolder)
+{
+    const std::wstring stop = WithoutTrailingBackslash(extractionFolder);
+    for (std::wstring folder = WithoutTrailingBackslash(fileFolder);
+         folder.size() > stop.size() && !EqualsNoCase(folder, stop);) {
+        const DWORD attributes = ::GetFileAttributesW(LongPath(folder).c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+            return true;
+        }
+        const size_t slash = folder.rfind(L'\\');
+        if (slash == std::wstring::npos) {
+            break;
+        }
+        folder.resize(slash);
+    }
+    return false;
+}
+
 DWORD CCabFile::CreateFileFolder(const std::wstring& fileFolder, const std::wstring& extractionFolder)
 {
+    if (HasLinkBelow(fileFolder, extractionFolder)) {
+        return kFolderIsLink;
+    }
     RecordFolderChain(fileFolder, extractionFolder);
     return CreateFolder(fileFolder);
 }

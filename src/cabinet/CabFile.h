@@ -6,11 +6,17 @@
 
 #include <string>
 
+// CreateFileFolder's answer when a folder below the extraction folder is a link (a reparse point):
+// whatever a package plants or finds there, nothing is written through it.
+constexpr DWORD kFolderIsLink = 681;  // ERROR_STOPPED_ON_SYMLINK (not in every SDK)
+
 class CCabFile {
 public:
     // Records the folder chain of `fileFolder` up to (not including) `extractionFolder`, then creates
-    // `fileFolder` with its missing parents. 0 or the Win32 error of the failed creation.
+    // `fileFolder` with its missing parents. 0, kFolderIsLink, or the Win32 error of the failed creation.
     static DWORD CreateFileFolder(const std::wstring& fileFolder, const std::wstring& extractionFolder);
+    // True when a folder from `fileFolder` up to (not including) `extractionFolder` is a link.
+    static bool HasLinkBelow(const std::wstring& fileFolder, const std::wstring& extractionFolder);
     // Adds each folder from `fileFolder` upwards to FolderChain, stopping at one already listed or
     // at the extraction folder.
     static void RecordFolderChain(const std::wstring& fileFolder, const std::wstring& extractionFolder);

@@ -208,8 +208,15 @@ INT_PTR CCabDecompressor::OnCopyFile(PFDINOTIFICATION notification)
     // A folder that cannot be created shows up as a failed open below. Folders made or found in
     // this extraction are not looked at again.
     const std::wstring folderKey = ToLowerW(target.fileFolder);
-    if (m_readyFolders.count(folderKey) == 0 && CCabFile::CreateFileFolder(target.fileFolder, targetFolder) == 0) {
-        m_readyFolders.insert(folderKey);
+    if (m_readyFolders.count(folderKey) == 0) {
+        const DWORD folderError = CCabFile::CreateFileFolder(target.fileFolder, targetFolder);
+        if (folderError == kFolderIsLink) {
+            RefuseName(stored, L"a folder on its way is a link");
+            return -1;
+        }
+        if (folderError == 0) {
+            m_readyFolders.insert(folderKey);
+        }
     }
     m_handledTargets.insert(key);
 
@@ -304,6 +311,7 @@ CCabDecompressor::FileOverwriteResult CCabDecompressor::FileOverwrite(const std:
     case kOverwriteNoToAll:
         SendLog(kLogInfo, kFileOverwrite, L"File already exists : %ls. No action required.", targetPath);
         Paths().PackageFiles.push_front(targetPath);
+        Paths().KeptFiles.push_front(targetPath);
         result.handle = 0;
         return result;
     case kOverwriteCancel:

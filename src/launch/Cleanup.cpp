@@ -80,6 +80,26 @@ template <typename Visit> void ForEachEntry(const std::wstring& folder, Visit vi
     } while (::FindNextFileW(find.Get(), &data));
 }
 
+// Files the user kept at the overwrite prompt, unless this run wrote them after all.
+std::set<std::wstring> KeptKeys()
+{
+    std::set<std::wstring> kept = KeySet(Paths().KeptFiles);
+    for (const auto& written : KeySet(Paths().ExtractedFiles)) {
+        kept.erase(written);
+    }
+    return kept;
+}
+
+// The package files this run wrote: those are the run's to delete or to hand over.
+std::set<std::wstring> WrittenKeys()
+{
+    std::set<std::wstring> written = KeySet(Paths().PackageFiles);
+    for (const auto& kept : KeptKeys()) {
+        written.erase(kept);
+    }
+    return written;
+}
+
 bool IsOwned(const std::wstring& folder, const std::set<std::wstring>& files, const std::set<std::wstring>& folders)
 {
     bool owned = true;
@@ -165,7 +185,7 @@ bool IsFolderOnExtractionPath(const std::wstring& root, const std::wstring& extr
 
 bool IsFolderOwnedByPackage(const std::wstring& folder)
 {
-    return IsOwned(folder, KeySet(Paths().PackageFiles), KeySet(Paths().FolderChain));
+    return IsOwned(folder, WrittenKeys(), KeySet(Paths().FolderChain));
 }
 
 int RemoveEmptyFolderTree(const std::wstring& folder)
@@ -200,11 +220,15 @@ int WriteToDeletetxt()
         return 0;
     }
     std::string content = "[FilesToDelete]\r\n";
+    const auto packageFiles = WrittenKeys();
     for (auto it = paths.PackageFiles.rbegin(); it != paths.PackageFiles.rend(); ++it) {
+        if (packageFiles.count(PathKey(*it)) == 0) {
+            Log().WriteLine(8, L"WriteToDeletetxt", L"Kept file not listed : %ls", it->c_str());
+            continue;
+        }
         Log().WriteLine(8, L"WriteToDeletetxt", L"writing file name to ExtractedFilesToDelete.txt: %ls", it->c_str());
         content += ToListFileLine(*it);
     }
-    const auto packageFiles = KeySet(paths.PackageFiles);
     const auto folderChain = KeySet(paths.FolderChain);
     for (auto it = paths.FolderChain.rbegin(); it != paths.FolderChain.rend(); ++it) {
         Log().WriteLine(8, L"WriteToDeletetxt", L"writing folder name to ExtractedFilesToDelete.txt: %ls", it->c_str());
@@ -252,7 +276,12 @@ void DeleteExtractedContents()
 void DeleteExtractedFilesAndFolders()
 {
     PathLists& paths = Paths();
+    const auto kept = KeptKeys();
     for (auto it = paths.PackageFiles.rbegin(); it != paths.PackageFiles.rend(); ++it) {
+        if (kept.count(PathKey(*it)) != 0) {
+            Log().WriteLine(8, L"DeleteExtractedFilesAndFolders", L"Kept file not deleted : %ls", it->c_str());
+            continue;
+        }
         DeleteListedFile(L"DeleteExtractedFilesAndFolders", L"Deleting file : %ls", *it);
     }
     const auto chain = KeySet(paths.FolderChain);
@@ -271,6 +300,7 @@ void DeleteExtractedFilesAndFolders()
     }
     paths.PackageFiles.clear();
     paths.FolderChain.clear();
+    paths.KeptFiles.clear();
 }
 
 int DeleteDirectory(const std::wstring& folder)

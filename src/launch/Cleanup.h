@@ -16,12 +16,13 @@
 #include <string>
 
 // Writes ExtractedFilesToDelete.txt into the extraction folder: 1 when written, 0 when it could not
-// be created. Its own path is added to PackageFiles first (it is the last file line).
+// be created. Its own path is added to PackageFiles first (it is the last file line). Files kept at
+// the overwrite prompt are not listed, nor are the folders that hold them.
 int WriteToDeletetxt();
 // After a cancel: deletes ExtractedFiles and removes the folders this run created.
 void DeleteExtractedContents();
-// Delete on exit: deletes PackageFiles (also files kept at the overwrite prompt and the list file)
-// and every FolderChain folder that holds nothing else.
+// Delete on exit: deletes the PackageFiles this run wrote (the list file too; files kept at the
+// overwrite prompt stay) and every FolderChain folder that holds nothing else.
 void DeleteExtractedFilesAndFolders();
 // Removes `folder` when it holds only FolderChain folders (recursively): non-zero when removed or
 // not a folder (-1), 0 when it must stay.
@@ -32,7 +33,8 @@ void RemoveOrloTempDirectory();
 // The cleanup of the application's exit, in its order (see above).
 void CleanupAtExit(bool normalExit);
 
-// Ownership test: every file below `folder` is in PackageFiles and every sub-folder in FolderChain.
+// Ownership test: every file below `folder` is a PackageFiles entry this run wrote (not a kept one)
+// and every sub-folder is in FolderChain.
 bool IsFolderOwnedByPackage(const std::wstring& folder);
 // Removes `folder` and the empty folders below it; any file left in the tree keeps it (and the
 // folders on its way). -1 when it is not a folder, 1 when removed, 0 when it stays.

@@ -131,5 +131,8 @@ void CExtractPassword::OnCancel()
     if (m_sheet.ConfirmCancel() == kCancelConfirmed) {
         m_sheet.ActivatePage(WizardPage::Finish);
         ::EndDialog(m_window, 0);
+        return;
     }
+    // Declined: the user goes on typing (the dialog manager would give the focus back to Cancel).
+    ::SetFocus(::GetDlgItem(m_window, kPasswordEdit));
 }

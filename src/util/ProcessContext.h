@@ -38,12 +38,16 @@ struct PathLists {
     std::list<std::wstring> PackageFiles;
     std::list<std::wstring> FolderChain;
     std::list<std::wstring> CreatedFolders;
+    // Package files that existed and were left as they were at the overwrite prompt: the user's,
+    // never deleted by the cleanup nor handed over for deletion.
+    std::list<std::wstring> KeptFiles;
     void Clear()
     {
         ExtractedFiles.clear();
         PackageFiles.clear();
         FolderChain.clear();
         CreatedFolders.clear();
+        KeptFiles.clear();
     }
 };
 

@@ -139,6 +139,9 @@ TEST_F(CabOverwrite, NoToAllSkipsEveryExistingFileAndListsItAsPackageFileOnly)
     EXPECT_EQ(ToVector(Paths().ExtractedFiles), (std::vector<std::wstring>{Target(L"new.txt")}));
     EXPECT_EQ(ToVector(Paths().PackageFiles), (std::vector<std::wstring>{Target(L"new.txt"), Target(L"three.txt"),
                                                                          Target(L"two.txt"), Target(L"one.txt")}));
+    // What the user kept is recorded apart, so that the cleanup leaves it alone.
+    EXPECT_EQ(ToVector(Paths().KeptFiles),
+              (std::vector<std::wstring>{Target(L"three.txt"), Target(L"two.txt"), Target(L"one.txt")}));
 }
 
 TEST_F(CabOverwrite, CancelStopsWithCode11)

@@ -1,6 +1,6 @@
 #pragma once
 // An extraction made the way the cabinet engine records it: every file it writes goes to
-// ExtractedFiles and PackageFiles, a file kept at the overwrite prompt to PackageFiles only, the
+// ExtractedFiles and PackageFiles, a file kept at the overwrite prompt to PackageFiles and KeptFiles, the
 // folders between a file and the extraction folder to FolderChain, the folders it had to create to
 // CreatedFolders (all newest first).
 #include <list>
@@ -49,6 +49,7 @@ protected:
         testenv::WriteFileText(target, "existed before");
         RecordFolders(target);
         Paths().PackageFiles.push_front(target);
+        Paths().KeptFiles.push_front(target);
         return target;
     }
     // A file the engine did not write (the user, the setup, another program).

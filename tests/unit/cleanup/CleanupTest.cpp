@@ -149,16 +149,44 @@ TEST_F(Cleanup, DeleteOnExitRemovesThePackageButNotWhatTheSetupWrote)
     Flags().SelfDeleteOnExit = 1;
     CleanupAtExit(true);
 
-    for (const auto& gone : {kept, setup, readOnly, ListFile(), extraction + L"Data\\Sub", extraction + L"Data"}) {
+    for (const auto& gone : {setup, readOnly, ListFile(), extraction + L"Data\\Sub", extraction + L"Data"}) {
         EXPECT_FALSE(PathExists(gone)) << Narrow(gone);
     }
+    // The user kept that file at the overwrite prompt: it was never the run's.
+    EXPECT_TRUE(PathExists(kept));
     EXPECT_TRUE(PathExists(setupLog));
     EXPECT_TRUE(LogHas(L"DeleteExtractedFilesAndFolders", L"Could not delete folder : " + extraction + L"Logs"));
-    EXPECT_TRUE(LogHas(L"DeleteExtractedFilesAndFolders", L"Deleting file : " + kept));
+    EXPECT_TRUE(LogHas(L"DeleteExtractedFilesAndFolders", L"Kept file not deleted : " + kept));
+    EXPECT_FALSE(LogHas(L"DeleteExtractedFilesAndFolders", L"Deleting file : " + kept));
     EXPECT_TRUE(LogHas(L"DeleteDirectory", L"Deleting folder : " + extraction + L"Data"));
     EXPECT_FALSE(LogHas(L"DeleteExtractedFilesAndFolders", L"Could not delete folder : " + extraction + L"Data"));
     EXPECT_TRUE(Paths().PackageFiles.empty());
     EXPECT_TRUE(Paths().FolderChain.empty());
+}
+
+TEST_F(Cleanup, KeptFilesAreNeitherHandedOverNorDeletedWithTheirFolder)
+{
+    UseExtractionFolder(Scratch() + L"Pkg\\", L"");
+    const std::wstring kept = KeepExisting(L"Old\\kept.txt");
+    const std::wstring written = Extract(L"Old\\new.txt");
+    // Kept at one prompt and written after all (a later chain): the run's again.
+    const std::wstring rewritten = KeepExisting(L"again.txt");
+    Paths().ExtractedFiles.push_front(rewritten);
+
+    ASSERT_EQ(WriteToDeletetxt(), 1);
+    EXPECT_EQ(testenv::ReadLines(ListFile()), (std::vector<std::string>{"[FilesToDelete]", Narrow(written),
+                                                                         Narrow(rewritten), Narrow(ListFile())}));
+    EXPECT_TRUE(LogHas(L"WriteToDeletetxt", L"Kept file not listed : " + kept));
+    EXPECT_FALSE(IsFolderOwnedByPackage(extraction + L"Old"));
+
+    Flags().DeleteOnExit = 1;
+    Flags().SelfDeleteOnExit = 1;
+    CleanupAtExit(true);
+    EXPECT_TRUE(PathExists(kept));
+    EXPECT_FALSE(PathExists(written));
+    EXPECT_FALSE(PathExists(rewritten));
+    EXPECT_TRUE(LogHas(L"DeleteExtractedFilesAndFolders", L"Could not delete folder : " + extraction + L"Old"));
+    EXPECT_TRUE(Paths().KeptFiles.empty());
 }
 
 TEST_F(Cleanup, DeleteOnExitRemovesTheCreatedRootWhenNothingElseIsLeft)

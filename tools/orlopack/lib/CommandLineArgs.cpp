@@ -13,7 +13,7 @@ namespace {
 
 // Options that take a value; "--name value" and "--name=value" both work.
 const wchar_t* const kValueOptions[] = {L"source", L"template", L"language",  L"top-image",   L"bottom-image", L"stub",
-                                        L"output", L"name",     L"part-size", L"compression", L"set-id"};
+                                        L"output", L"name",     L"part-size", L"compression", L"set-id", L"document"};
 
 bool TakesValue(const std::wstring& name)
 {
@@ -47,6 +47,8 @@ bool ApplyBuildOption(const std::wstring& name, const std::wstring& value, Parse
         b.templatePath = value;
     } else if (name == L"language") {
         b.languageFiles.push_back(value);
+    } else if (name == L"document") {
+        b.documentFiles.push_back(value);
     } else if (name == L"top-image") {
         b.topImage = value;
     } else if (name == L"bottom-image") {
@@ -206,6 +208,8 @@ std::wstring UsageText()
            L"  -s, --source FOLDER      files to pack (every file below it, hidden ones too)\n"
            L"  -t, --template FILE      properties template (INI, UTF-8 or UTF-16)\n"
            L"  -l, --language FILE      language file defaultNNNN.ulf or Defaultx.ulf (repeatable)\n"
+           L"      --document FILE      license or security document (.rtf, .txt) that\n"
+           L"                           [LicenseFiles] or [SecurityLicenseFiles] names (repeatable)\n"
            L"      --top-image FILE     header image at the top of the wizard\n"
            L"      --bottom-image FILE  header image at the bottom of the wizard\n"
            L"      --stub FILE          front-end executable (default: Tarvex.exe beside OrloPack.exe)\n"

@@ -33,6 +33,9 @@ struct BuildOptions {
     std::vector<std::wstring> languageFiles; // "defaultNNNN.ulf" and "Defaultx.ulf"
     std::wstring topImage;                   // optional header images; [Images] keys follow them
     std::wstring bottomImage;
+    // License and security documents (.rtf, .txt) that [LicenseFiles] and [SecurityLicenseFiles]
+    // name; they travel with the settings files.
+    std::vector<std::wstring> documentFiles;
     std::wstring stubPath;     // empty: Tarvex.exe beside the running module
     std::wstring outputFolder; // created when missing
     std::wstring baseName;     // empty: template [Package] PackageFileName, then Name

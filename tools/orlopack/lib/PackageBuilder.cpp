@@ -41,6 +41,7 @@ struct Settings {
     std::wstring topImage;               // entry names
     std::wstring bottomImage;
     std::vector<PayloadEntry> images;
+    std::vector<PayloadEntry> documents;
 };
 
 bool Fail(BuildReport& report, const std::wstring& error)
@@ -285,6 +286,44 @@ bool LoadImage(const std::wstring& path, const wchar_t* key, std::wstring& entry
     return true;
 }
 
+// License documents go into the settings folder under their own names, where the wizard's license
+// page looks for what [LicenseFiles] and [SecurityLicenseFiles] name.
+bool LoadDocuments(const BuildOptions& options, Settings& settings, BuildReport& report)
+{
+    for (const std::wstring& path : options.documentFiles) {
+        const std::wstring name = CUtil::SplitPath(path, 1);
+        if (!EndsWithNoCase(name, L".rtf") && !EndsWithNoCase(name, L".txt")) {
+            return Fail(report, FormatW(L"the document %ls is neither .rtf nor .txt; the license page shows only "
+                                        L"those",
+                                        path.c_str()));
+        }
+        const auto sameName = [&name](const PayloadEntry& entry) { return EqualsNoCase(entry.name, name); };
+        if (EqualsNoCase(name, kPropertiesName) || std::any_of(settings.images.begin(), settings.images.end(), sameName) ||
+            std::any_of(settings.documents.begin(), settings.documents.end(), sameName)) {
+            return Fail(report, FormatW(L"the document %ls has the name of another settings file", path.c_str()));
+        }
+        PayloadEntry entry;
+        entry.name = name;
+        entry.type = kPayloadSettingsEntry;
+        std::wstring error;
+        if (!ReadWholeFile(path, entry.data, error)) {
+            return Fail(report, L"a document: " + error);
+        }
+        settings.documents.push_back(std::move(entry));
+    }
+    for (const wchar_t* section : {L"LicenseFiles", L"SecurityLicenseFiles"}) {
+        for (const auto& [key, value] : settings.doc.Keys(section)) {
+            const auto named = [&value](const PayloadEntry& entry) { return EqualsNoCase(entry.name, value); };
+            if (!value.empty() && std::none_of(settings.documents.begin(), settings.documents.end(), named)) {
+                report.warnings.push_back(FormatW(L"the template names [%ls] %ls=%ls but no such document is "
+                                                  L"packed; the license page leaves it out",
+                                                  section, key.c_str(), value.c_str()));
+            }
+        }
+    }
+    return true;
+}
+
 void CheckAutoLaunch(const IniDocument& doc, const SourceScan& scan, BuildReport& report)
 {
     for (const auto& [key, value] : doc.Keys(L"Runtime")) {
@@ -407,7 +446,8 @@ bool Build(const BuildOptions& options, BuildReport& report)
         !ResolveSetId(options, settings, report) || !ResolveStub(options, settings, report) ||
         !LoadLanguages(options, settings, report) ||
         !LoadImage(options.topImage, L"TopImage", settings.topImage, settings, report) ||
-        !LoadImage(options.bottomImage, L"BottomImage", settings.bottomImage, settings, report)) {
+        !LoadImage(options.bottomImage, L"BottomImage", settings.bottomImage, settings, report) ||
+        !LoadDocuments(options, settings, report)) {
         return false;
     }
 
@@ -494,6 +534,7 @@ bool Build(const BuildOptions& options, BuildReport& report)
     payload.push_back(std::move(properties));
     payload.insert(payload.end(), settings.languages.begin(), settings.languages.end());
     payload.insert(payload.end(), settings.images.begin(), settings.images.end());
+    payload.insert(payload.end(), settings.documents.begin(), settings.documents.end());
     if (options.singleFile) {
         PayloadEntry cabinet;
         cabinet.name = kSingleCabinetName;
