@@ -225,6 +225,7 @@ int WriteToDeletetxt()
         written != content.size()) {
         const DWORD error = ::GetLastError();
         Log().WriteLine(11, L"WriteToDeletetxt", L"WriteFile %ls : error %lu", listPath.c_str(), error);
+        return 0; // a cut list would leave files behind: nobody may rely on it
     }
     return 1;
 }

@@ -16,7 +16,7 @@
 #include <string>
 
 // Writes ExtractedFilesToDelete.txt into the extraction folder: 1 when written, 0 when it could not
-// be created. Its own path is added to PackageFiles first (it is the last file line).
+// be created or written whole. Its own path is added to PackageFiles first (it is the last file line).
 int WriteToDeletetxt();
 // After a cancel: deletes ExtractedFiles and removes the folders this run created.
 void DeleteExtractedContents();
