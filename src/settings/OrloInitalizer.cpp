@@ -58,8 +58,7 @@ int COrloInitalizer::Init(const OrloInitRecord& record)
         InitCommandLineForNoOSCheck(record.noOSCheck);
     }
     SetMultiPart();
-    m_cabinetSetId = static_cast<uint16_t>(
-        std::wcstol(ReadProfileString(m_propertiesPath, L"Orlo", L"GUID2").c_str(), nullptr, 10));
+    ReadCabinetSetId();
     m_displayName = FormatW(L"%ls %ls", ReadProfileString(m_propertiesPath, L"Package", L"NameDispl").c_str(),
                             ReadProfileString(m_propertiesPath, L"Package", L"VersionString").c_str());
     return InitDisplay(record);
@@ -132,6 +131,12 @@ void COrloInitalizer::SetMultiPart()
     } else {
         m_multiPartDownload = 0;
     }
+}
+
+void COrloInitalizer::ReadCabinetSetId()
+{
+    m_cabinetSetId =
+        static_cast<uint16_t>(std::wcstol(ReadProfileString(m_propertiesPath, L"Orlo", L"GUID2").c_str(), nullptr, 10));
 }
 
 uint64_t COrloInitalizer::GetPackageSize() const

@@ -55,6 +55,7 @@ public:
     void SetWaitForAutoLaunchParam();
     void InitCommandLineForNoOSCheck(int commandLineNoOSCheck);
     void SetMultiPart();
+    void ReadCabinetSetId(); // [Orlo] GUID2, decimal, low 16 bits
     int InitDisplay(const OrloInitRecord& record);
     int ValidateAndCheckExtractPath();
     uint64_t GetPackageSize() const;
