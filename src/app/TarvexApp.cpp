@@ -243,7 +243,9 @@ void CTarvexApp::CopyHeaderImages()
             return std::wstring();
         }
         const std::wstring copy = FormatW(L"%ls\\%ls", tempFolder.c_str(), CUtil::SplitPath(source, 1).c_str());
-        if (!tempFolder.empty() && ::CopyFileW(source.c_str(), copy.c_str(), FALSE)) {
+        // A file of that name in TEMP is not ours to replace (nor to delete at shutdown).
+        if (!tempFolder.empty() && ::CopyFileW(source.c_str(), copy.c_str(), TRUE)) {
+            m_imageCopies.push_back(copy);
             return copy;
         }
         return source;
@@ -319,14 +321,13 @@ void CTarvexApp::ReleaseUiResources()
         Gdiplus::DllExports::GdipDisposeImage(static_cast<Gdiplus::GpImage*>(m_topImage));
         m_topImage = nullptr;
     }
-    for (const std::wstring* copy : {&m_bottomImagePath, &m_topImagePath}) {
-        if (!copy->empty() && CUtil::FileExists(*copy)) {
-            ::DeleteFileW(copy->c_str());
-        }
+    for (const std::wstring& copy : m_imageCopies) {
+        ::DeleteFileW(copy.c_str());
     }
+    m_imageCopies.clear();
     ClearAppName();
     Log().Finish(kRunModeSilent, nullptr);
-    Log().WriteRaw(L"%ls", kLogEndBanner);
+    Log().WriteRaw(L"%ls\n", kLogEndBanner);
 }
 
 void CTarvexApp::StopWorkerAndGdiplus()

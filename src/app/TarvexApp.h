@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "util/Handles.h"
 #include "util/WorkerThread.h"
@@ -53,6 +54,7 @@ private:
     UniqueFileHandle m_propertiesHandle;
     std::wstring m_topImagePath;
     std::wstring m_bottomImagePath;
+    std::vector<std::wstring> m_imageCopies; // the copies this run made: the only ones it deletes
     void* m_topImage = nullptr;  // GpImage*
     std::wstring m_propertiesMd5;
     std::wstring m_requiredPassword;

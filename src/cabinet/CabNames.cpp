@@ -26,24 +26,6 @@ std::wstring NormalizeStoredName(std::wstring_view name)
     return result;
 }
 
-namespace {
-bool IsDeviceName(std::wstring_view component)
-{
-    // "CON", "nul.txt", "COM1 " ... name a device wherever they stand.
-    std::wstring stem(component.substr(0, component.find(L'.')));
-    while (!stem.empty() && stem.back() == L' ') {
-        stem.pop_back();
-    }
-    stem = ToUpperW(stem);
-    if (stem == L"CON" || stem == L"PRN" || stem == L"AUX" || stem == L"NUL" || stem == L"CONIN$" ||
-        stem == L"CONOUT$") {
-        return true;
-    }
-    return stem.size() == 4 && (stem.compare(0, 3, L"COM") == 0 || stem.compare(0, 3, L"LPT") == 0) &&
-           stem[3] >= L'1' && stem[3] <= L'9';
-}
-} // namespace
-
 std::wstring CheckStoredName(std::wstring_view normalized)
 {
     if (normalized.size() < 2 || normalized[0] != L'\\') {
@@ -106,20 +88,6 @@ bool IsInsideFolder(const std::wstring& path, const std::wstring& folder)
 {
     return folder.size() >= 2 && path.size() > folder.size() && folder.back() == L'\\' &&
            StartsWithNoCase(path, folder);
-}
-
-std::wstring LongPath(const std::wstring& path)
-{
-    if (path.size() < 248 || path.compare(0, 4, L"\\\\?\\") == 0) {
-        return path;
-    }
-    if (path.size() > 2 && path[0] == L'\\' && path[1] == L'\\') {
-        return L"\\\\?\\UNC\\" + path.substr(2);
-    }
-    if (path.size() > 2 && path[1] == L':' && path[2] == L'\\') {
-        return L"\\\\?\\" + path;
-    }
-    return path;
 }
 
 std::wstring RenameNextCabinet(const std::wstring& pattern, int counter, const std::wstring& recorded)

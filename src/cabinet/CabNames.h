@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "util/NameRules.h"
+
 constexpr uint16_t kCabAttribReadOnly = 0x01;
 constexpr uint16_t kCabAttribHidden = 0x02;
 constexpr uint16_t kCabAttribSystem = 0x04;
@@ -35,10 +37,6 @@ CabTargetPath BuildTargetPath(const std::wstring& targetFolder, const std::wstri
 
 // True when `path` lies inside `folder` (which ends with "\"), compared without case.
 bool IsInsideFolder(const std::wstring& path, const std::wstring& folder);
-
-// The path with the "\\?\" prefix when it is too long for the plain Win32 form (folders may not
-// pass 247 characters there, files 259).
-std::wstring LongPath(const std::wstring& path);
 
 // The name under which the part after `recorded` is looked for: the part-file base of `pattern`
 // (formatted with `counter`) followed by the part suffix of `recorded` (from its last dot, or its

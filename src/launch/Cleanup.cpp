@@ -11,12 +11,16 @@
 #include "log/BuildLogFile.h"
 #include "settings/OrloInitalizer.h"
 #include "util/Handles.h"
+#include "util/NameRules.h"
 #include "util/ProcessContext.h"
 #include "util/StringUtil.h"
 #include "util/Util.h"
 
 namespace {
 constexpr DWORD kPauseAfterDeletion = 10; // ms
+
+// The engine writes long paths with the "\\?\" prefix; every file-system call here uses the same
+// rule (LongPath), or such files would stay behind.
 
 // Paths are compared as their full form, without a final backslash, ignoring case: the lists hold
 // what the cabinet engine composed, the folder walk what the file system reports.
@@ -50,7 +54,7 @@ std::set<std::wstring> KeySet(const std::list<std::wstring>& paths)
 
 bool IsFolder(const std::wstring& path)
 {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    const DWORD attributes = ::GetFileAttributesW(LongPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -66,7 +70,7 @@ std::wstring WithoutTrailingBackslash(std::wstring path)
 template <typename Visit> void ForEachEntry(const std::wstring& folder, Visit visit)
 {
     WIN32_FIND_DATAW data;
-    UniqueFindHandle find(::FindFirstFileW((WithoutTrailingBackslash(folder) + L"\\*").c_str(), &data));
+    UniqueFindHandle find(::FindFirstFileW(LongPath(WithoutTrailingBackslash(folder) + L"\\*").c_str(), &data));
     if (!find) {
         return;
     }
@@ -132,7 +136,7 @@ int DeleteDirectoryIn(const std::wstring& folder, const std::set<std::wstring>& 
         return 0;
     }
     Log().WriteLine(8, L"DeleteDirectory", L"Deleting folder : %ls", folder.c_str());
-    return ::RemoveDirectoryW(WithoutTrailingBackslash(folder).c_str()) ? 1 : 0;
+    return ::RemoveDirectoryW(LongPath(WithoutTrailingBackslash(folder)).c_str()) ? 1 : 0;
 }
 
 // Converts to the system's 8-bit code page, as the launcher that reads the list file expects.
@@ -153,8 +157,8 @@ std::string ToListFileLine(const std::wstring& path)
 void DeleteListedFile(const wchar_t* function, const wchar_t* format, const std::wstring& path)
 {
     Log().WriteLine(8, function, format, path.c_str());
-    CUtil::ClearReadOnly(path);
-    if (!::DeleteFileW(path.c_str())) {
+    CUtil::ClearReadOnly(LongPath(path));
+    if (!::DeleteFileW(LongPath(path).c_str())) {
         Log().WriteLine(8, function, L"Could not delete file : %ls", path.c_str());
     }
     ::Sleep(kPauseAfterDeletion);
@@ -199,7 +203,7 @@ int RemoveEmptyFolderTree(const std::wstring& folder)
         }
         return true;
     });
-    return ::RemoveDirectoryW(WithoutTrailingBackslash(folder).c_str()) ? 1 : 0;
+    return ::RemoveDirectoryW(LongPath(WithoutTrailingBackslash(folder)).c_str()) ? 1 : 0;
 }
 
 int WriteToDeletetxt()
@@ -212,8 +216,8 @@ int WriteToDeletetxt()
     paths.PackageFiles.remove_if([&](const std::wstring& path) { return PathKey(path) == listKey; });
     paths.PackageFiles.push_front(listPath);
 
-    UniqueFileHandle file(::CreateFileW(listPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFileHandle file(::CreateFileW(LongPath(listPath).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                        nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         const DWORD error = ::GetLastError();
         Log().WriteLine(11, L"WriteToDeletetxt", L"CreateFile %ls : error %lu", listPath.c_str(), error);
@@ -249,6 +253,7 @@ int WriteToDeletetxt()
         written != content.size()) {
         const DWORD error = ::GetLastError();
         Log().WriteLine(11, L"WriteToDeletetxt", L"WriteFile %ls : error %lu", listPath.c_str(), error);
+        return 0; // a cut list would leave files behind: nobody may rely on it
     }
     return 1;
 }

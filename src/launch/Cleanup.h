@@ -16,8 +16,8 @@
 #include <string>
 
 // Writes ExtractedFilesToDelete.txt into the extraction folder: 1 when written, 0 when it could not
-// be created. Its own path is added to PackageFiles first (it is the last file line). Files kept at
-// the overwrite prompt are not listed, nor are the folders that hold them.
+// be created or written whole. Its own path is added to PackageFiles first (it is the last file line).
+// Files kept at the overwrite prompt are not listed, nor are the folders that hold them.
 int WriteToDeletetxt();
 // After a cancel: deletes ExtractedFiles and removes the folders this run created.
 void DeleteExtractedContents();

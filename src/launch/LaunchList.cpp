@@ -126,8 +126,10 @@ void GetAutolaunchApps(const std::wstring& language, std::list<std::wstring>& ap
             Flags().SelfDeleteOnExit = 1;
         } else {
             if (parameters.front().find(spaced) != std::wstring::npos) {
-                LogListFileOutcome(WriteToDeletetxt());
-                Flags().SelfDeleteOnExit = 0;
+                const int written = WriteToDeletetxt();
+                LogListFileOutcome(written);
+                // Without a whole list the launcher cannot delete everything: this program stays on it.
+                Flags().SelfDeleteOnExit = written == 1 ? 0 : 1;
             } else {
                 Flags().SelfDeleteOnExit = 1;
             }

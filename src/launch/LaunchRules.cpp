@@ -81,10 +81,10 @@ std::wstring MsiArguments(const std::wstring& msiPath, const std::wstring& param
     return FormatW(L"/i \"%ls\" %ls", msiPath.c_str(), parameters.c_str());
 }
 
-std::wstring ChooseShellVerb(DWORD osMajorVersion, const std::wstring& program, const std::wstring& checkAdminText,
-                             const std::function<bool()>& isAdmin)
+std::wstring ChooseShellVerb(DWORD osMajorVersion, const std::wstring& program, const std::wstring& msiexecPath,
+                             const std::wstring& checkAdminText, const std::function<bool()>& isAdmin)
 {
-    const bool msiexec = EqualsNoCase(program, L"msiexec.exe");
+    const bool msiexec = !msiexecPath.empty() && EqualsNoCase(program, msiexecPath);
     if (!msiexec) {
         return {};
     }

@@ -43,10 +43,11 @@ std::wstring AppendParameter(const std::wstring& parameters, const std::wstring&
 std::wstring LaunchExtension(const std::wstring& path);
 // /i "<path>" <parameters>
 std::wstring MsiArguments(const std::wstring& msiPath, const std::wstring& parameters);
-// "runas" for msiexec.exe from Vista on, and on major version 5 for a non-administrator when
-// CheckAdmin is "0"; otherwise empty (the default action). `isAdmin` is asked only when needed.
-std::wstring ChooseShellVerb(DWORD osMajorVersion, const std::wstring& program, const std::wstring& checkAdminText,
-                             const std::function<bool()>& isAdmin);
+// "runas" for the system's msiexec.exe (`program` equals `msiexecPath`) from Vista on, and on major
+// version 5 for a non-administrator when CheckAdmin is "0"; otherwise empty (the default action).
+// `isAdmin` is asked only when needed.
+std::wstring ChooseShellVerb(DWORD osMajorVersion, const std::wstring& program, const std::wstring& msiexecPath,
+                             const std::wstring& checkAdminText, const std::function<bool()>& isAdmin);
 
 // True for the placeholders that are known to be expanded reliably (%TEMP%, %WINDIR%, ...).
 bool IsSupportedEnvPlaceholder(const std::wstring& token);

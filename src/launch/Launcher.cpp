@@ -49,12 +49,21 @@ void DispatchPendingMessages()
     }
 }
 
+// The system's own msiexec.exe: an unqualified name would be looked for in the current folder and
+// along PATH first, and the elevated start would run whatever lies there.
+std::wstring SystemMsiexecPath()
+{
+    wchar_t system[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::wstring(system, length) + L"\\msiexec.exe" : std::wstring();
+}
+
 // ShellExecuteEx with the verb of the elevation rule; the exit code at the end of the wait.
 int ShellStart(const std::wstring& program, const std::wstring& arguments, const std::wstring& path,
                std::wstring& errorText, int wait)
 {
-    const std::wstring verb = ChooseShellVerb(CUtil::GetOSMajorVersion(), program, Util().GetCheckAdminText(),
-                                              [] { return Util().IsAdmin(0); });
+    const std::wstring verb = ChooseShellVerb(CUtil::GetOSMajorVersion(), program, SystemMsiexecPath(),
+                                              Util().GetCheckAdminText(), [] { return Util().IsAdmin(0); });
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof(info);
     info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
@@ -146,7 +155,7 @@ int LaunchApplication(const std::wstring& path, const std::wstring& parameters, 
     const std::wstring extension = LaunchExtension(path);
     const std::wstring expanded = ExpandEnvironmentPlaceholders(parameters);
     if (EqualsNoCase(extension, L".msi")) {
-        return PipeStart(L"msiexec.exe", MsiArguments(path, expanded), path, errorText, wait);
+        return PipeStart(SystemMsiexecPath(), MsiArguments(path, expanded), path, errorText, wait);
     }
     if (EqualsNoCase(extension, L".exe")) {
         return PipeStart(path, expanded, path, errorText, wait);

@@ -5,8 +5,10 @@
 
 #include "log/LogCounters.h"
 #include "util/Handles.h"
+#include "util/NameRules.h"
 #include "util/ProcessContext.h"
 #include "util/Profile.h"
+#include "util/StringUtil.h"
 #include "util/Util.h"
 #include "util/WideFormat.h"
 
@@ -36,6 +38,27 @@ bool GetModifiedLocalTime(const std::wstring& path, SYSTEMTIME& local)
     SYSTEMTIME utc{};
     return ::FileTimeToSystemTime(&data.ftLastWriteTime, &utc) &&
            ::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local);
+}
+
+// Moves an older log out of the way under its date and time, with a counter when two runs ended in
+// the same second. False when it stays where it is.
+bool RotateOldLog(const std::wstring& path)
+{
+    constexpr int kMaxAttempts = 100;
+    SYSTEMTIME modified{};
+    if (!GetModifiedLocalTime(path, modified)) {
+        return false;
+    }
+    for (int attempt = 1; attempt <= kMaxAttempts; ++attempt) {
+        if (::MoveFileW(path.c_str(), FormatRotatedLogName(path, modified, attempt).c_str())) {
+            return true;
+        }
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
+            return false;
+        }
+    }
+    return false;
 }
 } // namespace
 
@@ -120,9 +143,18 @@ void CBuildLogFile::CreateExtractionLogFile(const std::wstring& packageName, int
     const std::wstring configured = ReadProfileString(propertiesPath, L"LogFiles", L"ExtractLogFileName");
     const std::wstring format = LogFolderFormat(CUtil::GetOSMajorVersion());
     // Without a configured name the log still needs a file name of its own in the log folder.
-    const std::wstring fileName = ExtractionLogFileName(configured, packageName);
+    std::wstring fileName = ExtractionLogFileName(configured, packageName);
     WriteLine(kLogInfo, kCreateExtractionLog, format.c_str(), kAllUsersProfile, fileName.c_str());
     std::wstring path = CUtil::ExpandPercentPath(FormatW(format.c_str(), kAllUsersProfile, fileName.c_str()));
+    // The name comes from the package: anything but a file in the log folder could rename or
+    // overwrite someone else's file.
+    const std::wstring folder = CUtil::ExpandPercentPath(FormatW(format.c_str(), kAllUsersProfile, L""));
+    if (!StartsWithNoCase(path, folder) || !IsPlainFileName(std::wstring_view(path).substr(folder.size()))) {
+        WriteLine(kLogError, kCreateExtractionLog, L"ExtractLogFileName refused, the default name is used : %ls",
+                  fileName.c_str());
+        fileName = ExtractionLogFileName(std::wstring(), packageName);
+        path = folder + fileName;
+    }
 
     if (IsFileInUse(path)) {
         path = Util().AddUserNameToFileName(path);
@@ -130,14 +162,14 @@ void CBuildLogFile::CreateExtractionLogFile(const std::wstring& packageName, int
     WriteLine(kLogInfo, kCreateExtractionLog, L"Extraction Log File : %ls", path.c_str());
     WriteRawText(kLogEndBanner); // closes the master log
 
-    SYSTEMTIME modified{};
-    if (CUtil::FileExists(path) && GetModifiedLocalTime(path, modified)) {
-        // Keep the previous run's log under its own date and time.
-        ::MoveFileW(path.c_str(), FormatRotatedLogName(path, modified).c_str());
-    }
+    // Keep the previous run's log under its own date and time; one that cannot be moved is
+    // continued rather than lost.
+    const bool keepOld = CUtil::FileExists(path) && !RotateOldLog(path);
     CUtil::CreateParentFolders(path);
     Init(path, debug ? kLogLevelDebug : kLogLevelNormal);
-    Delete();
+    if (!keepOld) {
+        Delete();
+    }
     WriteStartBanner();
     WriteLine(kLogInfo, kCreateExtractionLog, L"Master Log File : %ls", m_masterLogPath.c_str());
 }

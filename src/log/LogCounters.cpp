@@ -29,7 +29,11 @@ void LogCounters::Increment(int kind)
     if (!m_exists || kind < 0 || kind >= kLogKinds) {
         return;
     }
-    ++m_values[static_cast<size_t>(kind)];
+    // 16-bit counters stop at their top: a wrap would turn 65,536 errors into "Success".
+    uint16_t& value = m_values[static_cast<size_t>(kind)];
+    if (value != UINT16_MAX) {
+        ++value;
+    }
 }
 
 LogCounterValues LogCounters::Snapshot() const

@@ -106,7 +106,7 @@ std::wstring FormatSummaryShort(bool counted, const LogCounterValues& counters)
     return text;
 }
 
-std::wstring FormatRotatedLogName(const std::wstring& path, const SYSTEMTIME& modifiedLocal)
+std::wstring FormatRotatedLogName(const std::wstring& path, const SYSTEMTIME& modifiedLocal, int attempt)
 {
     // Month names are fixed English abbreviations: the name must not depend on the user's locale.
     static const wchar_t* const kMonths[] = {L"Jan", L"Feb", L"Mar", L"Apr", L"May", L"Jun",
@@ -123,6 +123,9 @@ std::wstring FormatRotatedLogName(const std::wstring& path, const SYSTEMTIME& mo
     const std::wstring time =
         FormatW(L"%02u-%02u-%02u", modifiedLocal.wHour, modifiedLocal.wMinute, modifiedLocal.wSecond);
     std::wstring rotated = folder + base + L"_" + date + L"_" + time;
+    if (attempt > 1) {
+        rotated += FormatW(L"_%d", attempt);
+    }
     if (!extension.empty()) {
         rotated += L"." + extension;
     }

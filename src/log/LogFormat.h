@@ -38,5 +38,6 @@ std::wstring FormatSummary(const std::wstring& time, const std::wstring& startSt
 std::wstring FormatSummaryShort(bool counted, const LogCounterValues& counters);
 int SummaryErrorCount(const LogCounterValues& counters);
 int SummaryWarningCount(const LogCounterValues& counters); // kinds 1 to 6
-// "name_08Dec2026_10-42-07.ext" rename target of an old extraction log (pure part).
-std::wstring FormatRotatedLogName(const std::wstring& path, const SYSTEMTIME& modifiedLocal);
+// "name_08Dec2026_10-42-07.ext" rename target of an old extraction log (pure part); a later
+// `attempt` (2, 3, ...) adds "_2", "_3", ... for when that name is taken already.
+std::wstring FormatRotatedLogName(const std::wstring& path, const SYSTEMTIME& modifiedLocal, int attempt = 1);

@@ -6,6 +6,7 @@
 #include "log/BuildLogFile.h"
 #include "log/SystemInfoReport.h"
 #include "settings/SettingsRules.h"
+#include "util/NameRules.h"
 #include "util/ProcessContext.h"
 #include "util/Profile.h"
 #include "util/Util.h"
@@ -57,8 +58,7 @@ int COrloInitalizer::Init(const OrloInitRecord& record)
         InitCommandLineForNoOSCheck(record.noOSCheck);
     }
     SetMultiPart();
-    m_cabinetSetId = static_cast<uint16_t>(
-        std::wcstol(ReadProfileString(m_propertiesPath, L"Orlo", L"GUID2").c_str(), nullptr, 10));
+    ReadCabinetSetId();
     m_displayName = FormatW(L"%ls %ls", ReadProfileString(m_propertiesPath, L"Package", L"NameDispl").c_str(),
                             ReadProfileString(m_propertiesPath, L"Package", L"VersionString").c_str());
     return InitDisplay(record);
@@ -133,6 +133,12 @@ void COrloInitalizer::SetMultiPart()
     }
 }
 
+void COrloInitalizer::ReadCabinetSetId()
+{
+    m_cabinetSetId =
+        static_cast<uint16_t>(std::wcstol(ReadProfileString(m_propertiesPath, L"Orlo", L"GUID2").c_str(), nullptr, 10));
+}
+
 uint64_t COrloInitalizer::GetPackageSize() const
 {
     const uint64_t size = SizeValueOf(ReadProfileString(m_propertiesPath, L"Size", L"PackageSize"));
@@ -151,7 +157,17 @@ std::wstring COrloInitalizer::GetImagePath(const std::wstring& key) const
 {
     const std::wstring name = ReadProfileString(m_propertiesPath, L"Images", key);
     // Without a configured image there is no path (the temp folder itself is no image).
-    return name.empty() ? std::wstring() : FormatW(L"%ls%ls", m_tempDirectory.c_str(), name.c_str());
+    if (name.empty()) {
+        return {};
+    }
+    // The image is copied and later deleted under this name: it must stay inside the temp folder.
+    const std::wstring problem = CheckPlainFileName(name);
+    if (!problem.empty()) {
+        Log().WriteLine(kLogError, L"GetImagePath", L"[Images] %ls refused (%ls) : %ls", key.c_str(), problem.c_str(),
+                        name.c_str());
+        return {};
+    }
+    return FormatW(L"%ls%ls", m_tempDirectory.c_str(), name.c_str());
 }
 
 void COrloInitalizer::SetFinishMessage(const std::wstring& value) { m_finishMessage = ExpandFinishMessage(value); }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <list>
 #include <string>
 
 #include "log/ExtractLogRecord.h"
@@ -41,6 +42,9 @@ public:
     int ExtractIntermediateFiles();
     uint64_t SetAppFileSize();                // size of the own executable (2^32 when unreadable)
     DWORD SetOrloTempDir(uint64_t spaceNeeded);  // 0 or the failure code (39: no drive with space)
+    // Removes the temp settings folders at `roots` ("C:\", ...) that a killed run left behind: a
+    // {GUID} folder created before `startedBefore` that holds nothing but settings files, none in use.
+    static void RemoveLeftoverTempDirs(const std::list<std::wstring>& roots, const FILETIME& startedBefore);
 
     // ---- Initialisation (display decision: GUI 1/0, silent/unattended 520/-1)
     // The requirements, OS and path checks Init runs (not owned; start-up hands ValidatorChecks()).
@@ -51,6 +55,7 @@ public:
     void SetWaitForAutoLaunchParam();
     void InitCommandLineForNoOSCheck(int commandLineNoOSCheck);
     void SetMultiPart();
+    void ReadCabinetSetId(); // [Orlo] GUID2, decimal, low 16 bits
     int InitDisplay(const OrloInitRecord& record);
     int ValidateAndCheckExtractPath();
     uint64_t GetPackageSize() const;

@@ -3,17 +3,86 @@
 #include <windows.h>
 
 #include <list>
+#include <vector>
 
 #include "log/BuildLogFile.h"
 #include "settings/Messages.h"
 #include "settings/OrloInitalizer.h"
+#include "settings/SettingsRules.h"
 #include "util/Handles.h"
 #include "util/ProcessContext.h"
+#include "util/Profile.h"
 #include "util/Util.h"
 #include "util/WideFormat.h"
 
 namespace {
 constexpr DWORD kNoDriveWithSpace = 39;  // ERROR_HANDLE_DISK_FULL
+constexpr wchar_t kSetOrloTempDir[] = L"SetOrloTempDir";
+
+// The files of a leftover settings folder when all of them are settings files, else nothing.
+bool ListLeftoverSettingsFiles(const std::wstring& folder, std::vector<std::wstring>& files)
+{
+    const std::wstring properties = folder + kPropertiesFileName;
+    if (!CUtil::FileExists(properties)) {
+        return false;
+    }
+    std::vector<std::wstring> images;
+    for (const wchar_t* key : {L"TopImage", L"BottomImage"}) {
+        images.push_back(ReadProfileString(properties, L"Images", key));
+    }
+    WIN32_FIND_DATAW data;
+    UniqueFindHandle find(::FindFirstFileW((folder + L"*").c_str(), &data));
+    if (!find) {
+        return false;
+    }
+    do {
+        if (CUtil::IsDotEntry(data.cFileName)) {
+            continue;
+        }
+        // A folder or a link inside is nothing this program made.
+        if ((data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
+            !IsSettingsFileName(data.cFileName, images)) {
+            return false;
+        }
+        files.push_back(folder + data.cFileName);
+    } while (::FindNextFileW(find.Get(), &data));
+    return true;
+}
+} // namespace
+
+void COrloInitalizer::RemoveLeftoverTempDirs(const std::list<std::wstring>& roots, const FILETIME& startedBefore)
+{
+    for (const std::wstring& root : roots) {
+        WIN32_FIND_DATAW data;
+        UniqueFindHandle find(::FindFirstFileW((CUtil::EnsureTrailingBackslash(root) + L"{*}").c_str(), &data));
+        if (!find) {
+            continue;
+        }
+        do {
+            if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+                (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 || !IsSettingsFolderName(data.cFileName) ||
+                ::CompareFileTime(&data.ftCreationTime, &startedBefore) >= 0) {
+                continue;
+            }
+            const std::wstring folder = CUtil::EnsureTrailingBackslash(root) + data.cFileName + L"\\";
+            std::vector<std::wstring> files;
+            if (!ListLeftoverSettingsFiles(folder, files)) {
+                continue;
+            }
+            // A run that still lives holds its properties file open: that folder stays.
+            if (!::DeleteFileW((folder + kPropertiesFileName).c_str())) {
+                continue;
+            }
+            for (const std::wstring& file : files) {
+                ::DeleteFileW(file.c_str());
+            }
+            const bool removed = ::RemoveDirectoryW(folder.c_str()) != FALSE;
+            Log().WriteLine(kLogInfo, kSetOrloTempDir,
+                            removed ? L"Removed a settings folder left behind by an earlier run : %ls"
+                                    : L"Could not remove a settings folder left behind by an earlier run : %ls",
+                            folder.c_str());
+        } while (::FindNextFileW(find.Get(), &data));
+    }
 }
 
 uint64_t COrloInitalizer::SetAppFileSize()
@@ -39,6 +108,14 @@ uint64_t COrloInitalizer::SetAppFileSize()
 
 DWORD COrloInitalizer::SetOrloTempDir(uint64_t spaceNeeded)
 {
+    std::list<std::wstring> fixedDrives;
+    CUtil::FindDrivesWithSpace(fixedDrives, DRIVE_FIXED, 0);
+    FILETIME started{};
+    FILETIME unused[3]{};
+    if (::GetProcessTimes(::GetCurrentProcess(), &started, &unused[0], &unused[1], &unused[2])) {
+        RemoveLeftoverTempDirs(fixedDrives, started);
+    }
+
     Log().WriteLine(kLogInfo, L"SetOrloTempDir", L"Searching space for extraction of Setting files");
     std::list<std::wstring> drives;  // highest drive letter first (inserted at the head)
     CUtil::FindDrivesWithSpace(drives, DRIVE_FIXED, spaceNeeded);

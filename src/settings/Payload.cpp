@@ -9,6 +9,7 @@
 #include "log/BuildLogFile.h"
 #include "settings/OrloInitalizer.h"
 #include "util/Handles.h"
+#include "util/NameRules.h"
 #include "util/ProcessContext.h"
 #include "util/StringUtil.h"
 #include "util/Util.h"
@@ -16,44 +17,6 @@
 
 namespace {
 constexpr wchar_t kFunction[] = L"ExtractFile";
-
-bool IsReservedDeviceName(const std::wstring& name)
-{
-    // "CON", "con.txt" and "LPT1 .log" all name a device on some Windows versions.
-    std::wstring base = name.substr(0, name.find(L'.'));
-    while (!base.empty() && base.back() == L' ') {
-        base.pop_back();
-    }
-    static const wchar_t* const kDevices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
-    for (const wchar_t* device : kDevices) {
-        if (EqualsNoCase(base, device)) {
-            return true;
-        }
-    }
-    if (base.size() == 4 && (StartsWithNoCase(base, L"COM") || StartsWithNoCase(base, L"LPT")) && base[3] >= L'1' &&
-        base[3] <= L'9') {
-        return true;
-    }
-    return false;
-}
-
-bool IsAcceptableFileName(const std::wstring& name)
-{
-    if (name.empty() || name.find(L"..") != std::wstring::npos || IsReservedDeviceName(name)) {
-        return false;
-    }
-    if (name.find_first_not_of(L". ") == std::wstring::npos) {
-        return false; // ".", "..." or blanks only: the folder itself or nothing
-    }
-    for (wchar_t c : name) {
-        // Folder separators, drive and stream colons, wildcards and control characters.
-        if (c < 32 || c == L'\\' || c == L'/' || c == L':' || c == L'*' || c == L'?' || c == L'"' || c == L'<' ||
-            c == L'>' || c == L'|') {
-            return false;
-        }
-    }
-    return true;
-}
 
 std::wstring SystemErrorText(DWORD error)
 {
@@ -98,8 +61,81 @@ std::wstring CheckPayloadEntryName(uint32_t nameBytes, const std::wstring& name)
     if (!reason.empty()) {
         return reason;
     }
-    if (name.size() * 2 != nameBytes || !IsAcceptableFileName(name)) {
+    if (name.size() * 2 != nameBytes || !IsPlainFileName(name)) {
         return FormatW(L"Invalid payload entry name : %ls", name.c_str());
+    }
+    return {};
+}
+
+PayloadHeaderRead ReadPayloadEntryHeader(HANDLE file, int64_t at)
+{
+    PayloadHeaderRead read;
+    PayloadEntryHeader& header = read.header;
+    header.start = at;
+    uint8_t marker[kPayloadMarkerBytes];
+    if (!ReadBytes(file, marker, sizeof(marker), read.markerBytes)) {
+        read.error = ::GetLastError();
+        read.result = PayloadHeaderResult::ReadError;
+        return read;
+    }
+    if (read.markerBytes < sizeof(marker)) {
+        read.error = ::GetLastError();
+        read.result = PayloadHeaderResult::EndOfFile;
+        return read;
+    }
+    if (!IsPayloadMarker(marker, sizeof(marker))) {
+        read.result = PayloadHeaderResult::End;
+        return read;
+    }
+    at += sizeof(marker);
+    // Every field is checked against what the file still holds before it is used.
+    auto readField = [&](void* out, DWORD size) {
+        DWORD got = 0;
+        if (!ReadBytes(file, out, size, got)) {
+            read.error = ::GetLastError();
+            read.result = PayloadHeaderResult::ReadError;
+            return false;
+        }
+        if (got != size) {
+            read.problem = FormatW(L"Truncated payload entry at offset : %I64d", static_cast<long long>(header.start));
+            read.result = PayloadHeaderResult::Refused;
+            return false;
+        }
+        at += size;
+        return true;
+    };
+    uint32_t nameBytes = 0;
+    if (!readField(&nameBytes, sizeof(nameBytes))) {
+        return read;
+    }
+    read.problem = CheckPayloadNameLength(nameBytes);
+    if (!read.problem.empty()) {
+        read.result = PayloadHeaderResult::Refused;
+        return read;
+    }
+    header.name.assign(nameBytes / 2, L'\0');
+    if (!readField(header.name.data(), nameBytes)) {
+        return read;
+    }
+    read.problem = CheckPayloadEntryName(nameBytes, header.name);
+    if (!read.problem.empty()) {
+        read.result = PayloadHeaderResult::Refused;
+        return read;
+    }
+    if (!readField(&header.dataSize, sizeof(header.dataSize)) || !readField(&header.type, sizeof(header.type))) {
+        return read;
+    }
+    header.dataOffset = at;
+    read.result = PayloadHeaderResult::Entry;
+    return read;
+}
+
+std::wstring CheckPayloadEntryData(const PayloadEntryHeader& header, int64_t fileSize)
+{
+    const int64_t available = fileSize - header.dataOffset;
+    if (static_cast<int64_t>(header.dataSize) > available) {
+        return FormatW(L"Truncated payload entry : %ls Data size : %lu, Available : %I64d", header.name.c_str(),
+                       static_cast<unsigned long>(header.dataSize), static_cast<long long>(available));
     }
     return {};
 }
@@ -170,67 +206,35 @@ int CExtractor::ExtractFile(const std::wstring& executable, const std::wstring& 
     int64_t at = position.QuadPart; // where the next read starts
     for (;;) {
         LogLine(mode, kLogDetail, L"Reading footer information");
-        uint8_t marker[kPayloadMarkerBytes];
-        DWORD read = 0;
-        if (!ReadBytes(file.Get(), marker, sizeof(marker), read)) {
-            return failWithSystemError(::GetLastError());
+        const PayloadHeaderRead entry = ReadPayloadEntryHeader(file.Get(), at);
+        if (entry.result == PayloadHeaderResult::ReadError) {
+            return failWithSystemError(entry.error);
         }
-        if (read < sizeof(marker)) {
-            const DWORD lastError = ::GetLastError();
+        if (entry.result == PayloadHeaderResult::EndOfFile) {
             LogLine(mode, kLogDetail,
                     FormatW(L"Reached EOF : %ls \n FileSize : %d, ActualRead : %d Last Return code : %d",
-                            executable.c_str(), static_cast<int>(kPayloadMarkerBytes), static_cast<int>(read),
-                            static_cast<int>(lastError)));
+                            executable.c_str(), static_cast<int>(kPayloadMarkerBytes),
+                            static_cast<int>(entry.markerBytes), static_cast<int>(entry.error)));
             break;
         }
-        if (!IsPayloadMarker(marker, sizeof(marker))) {
+        if (entry.result == PayloadHeaderResult::End) {
             LogLine(mode, kLogInfo, L"Attached files are extracted");
             return 0;
         }
-        const int64_t entryStart = at;
-        at += sizeof(marker);
-
-        // Every field is checked against what the file still holds before it is used.
-        auto readField = [&](void* out, DWORD size) -> int {
-            DWORD got = 0;
-            if (!ReadBytes(file.Get(), out, size, got)) {
-                return failWithSystemError(::GetLastError());
-            }
-            if (got != size) {
-                return fail(FormatW(L"Truncated payload entry at offset : %I64d", static_cast<long long>(entryStart)));
-            }
-            at += size;
-            return 0;
-        };
-        uint32_t nameBytes = 0;
-        if (readField(&nameBytes, sizeof(nameBytes)) != 0) {
-            return -1;
+        if (entry.result == PayloadHeaderResult::Refused) {
+            return fail(entry.problem);
         }
-        const std::wstring lengthProblem = CheckPayloadNameLength(nameBytes);
-        if (!lengthProblem.empty()) {
-            return fail(lengthProblem);
-        }
-        std::wstring name(nameBytes / 2, L'\0');
-        if (readField(name.data(), nameBytes) != 0) {
-            return -1;
-        }
-        const std::wstring nameProblem = CheckPayloadEntryName(nameBytes, name);
-        if (!nameProblem.empty()) {
-            return fail(nameProblem);
-        }
-        uint32_t dataSize = 0;
-        uint16_t type = 0;
-        if (readField(&dataSize, sizeof(dataSize)) != 0 || readField(&type, sizeof(type)) != 0) {
-            return -1;
-        }
+        const std::wstring& name = entry.header.name;
+        const uint32_t dataSize = entry.header.dataSize;
+        const uint16_t type = entry.header.type;
+        at = entry.header.dataOffset;
 
         if (mode == kPayloadModeSettings && type == kPayloadPackageEntry) {
             break; // package data is not a settings file: start-up stops here
         }
-        const int64_t available = fileSize.QuadPart - at;
-        if (static_cast<int64_t>(dataSize) > available) {
-            return fail(FormatW(L"Truncated payload entry : %ls Data size : %lu, Available : %I64d", name.c_str(),
-                                static_cast<unsigned long>(dataSize), static_cast<long long>(available)));
+        const std::wstring dataProblem = CheckPayloadEntryData(entry.header, fileSize.QuadPart);
+        if (!dataProblem.empty()) {
+            return fail(dataProblem);
         }
         if (mode == kPayloadModePackage && type != kPayloadPackageEntry) {
             LARGE_INTEGER skip{};

@@ -28,6 +28,34 @@ std::wstring CheckPayloadNameLength(uint32_t nameBytes);
 // or wildcard characters, so that destination + name always stays inside the destination.
 std::wstring CheckPayloadEntryName(uint32_t nameBytes, const std::wstring& name);
 
+// One entry header as the walk reads it.
+struct PayloadEntryHeader {
+    std::wstring name;
+    uint32_t dataSize = 0;
+    uint16_t type = 0;
+    int64_t start = 0;      // file offset of its marker
+    int64_t dataOffset = 0; // file offset of its data
+};
+enum class PayloadHeaderResult {
+    Entry,     // `header` holds the entry; the file position is at its data
+    End,       // the bytes at `at` are no marker: the payload ends there
+    EndOfFile, // fewer than 76 bytes are left
+    Refused,   // a cut or unsafe entry; `problem` says why
+    ReadError, // the system refused a read; `error` holds its code
+};
+struct PayloadHeaderRead {
+    PayloadHeaderResult result = PayloadHeaderResult::End;
+    PayloadEntryHeader header;
+    std::wstring problem;
+    DWORD markerBytes = 0; // bytes read where the marker was looked for
+    DWORD error = 0;
+};
+// Reads the entry that starts at the current position of `file` (offset `at`) with the reader's
+// name rules. The program and the package builder walk a payload with this one routine.
+PayloadHeaderRead ReadPayloadEntryHeader(HANDLE file, int64_t at);
+// Why an entry's data does not fit into a file of `fileSize` bytes, or empty.
+std::wstring CheckPayloadEntryData(const PayloadEntryHeader& header, int64_t fileSize);
+
 class CExtractor {
 public:
     CExtractor() = default;

@@ -3,6 +3,7 @@
 #include <climits>
 #include <cmath>
 #include <cwchar>
+#include <cwctype>
 
 #include "util/StringUtil.h"
 
@@ -62,4 +63,32 @@ uint64_t RequiredSpaceOf(uint64_t packageSize, uint64_t cabSize, const std::wstr
 std::wstring ExpandFinishMessage(const std::wstring& text)
 {
     return ReplaceAll(ReplaceAll(text, L"[NEWLINE]", L"\n"), L"[TAB]", L"\t");
+}
+
+bool IsSettingsFolderName(const std::wstring& name)
+{
+    if (name.size() != 38 || name.front() != L'{' || name.back() != L'}') {
+        return false;
+    }
+    for (size_t i = 1; i < 37; ++i) {
+        const bool dash = i == 9 || i == 14 || i == 19 || i == 24;
+        if (dash ? name[i] != L'-' : !std::iswxdigit(name[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool IsSettingsFileName(const std::wstring& name, const std::vector<std::wstring>& imageNames)
+{
+    if (EqualsNoCase(name, L"Properties_Orlo.ini") || EqualsNoCase(name, L"WebCab1") ||
+        (StartsWithNoCase(name, L"default") && EndsWithNoCase(name, L".ulf"))) {
+        return true;
+    }
+    for (const std::wstring& image : imageNames) {
+        if (EqualsNoCase(name, image)) {
+            return true;
+        }
+    }
+    return false;
 }

@@ -2,6 +2,7 @@
 // Pure rules of the package settings (no file access): flags, buffer size, required space.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // [Runtime] AllowChangeTarget: 1 for "1" in any case, else 0.
 int AllowChangeTargetOf(const std::wstring& value);
@@ -32,3 +33,9 @@ uint64_t RequiredSpaceOf(uint64_t packageSize, uint64_t cabSize, const std::wstr
 
 // "[NEWLINE]" becomes a line feed and "[TAB]" a tab.
 std::wstring ExpandFinishMessage(const std::wstring& text);
+
+// A temp settings folder's name: a GUID in its registry form with braces.
+bool IsSettingsFolderName(const std::wstring& name);
+// The files a temp settings folder receives: the properties file, language files ("default*.ulf"),
+// the single-file package's cabinet ("WebCab1") and the images its properties name.
+bool IsSettingsFileName(const std::wstring& name, const std::vector<std::wstring>& imageNames);

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "SilentRunFixture.h"
+#include "log/BuildLogFile.h"
 
 TEST_F(SilentRun, ConfiguredSetupExitCodesGiveTheirFinishMessageAndKeepTheProcessExitCode)
 {
@@ -226,4 +227,61 @@ TEST_F(SilentRun, OperatingSystemIsNamedForTheWindowsVersionOfThePrefix)
         EXPECT_TRUE(known) << WideToUtf8(c.version) << " was identified as " << named;
     }
     ::RegDeleteTreeW(HKEY_CURRENT_USER, appKey.c_str());
+}
+
+TEST_F(SilentRun, NamesFromThePackageNeverReachOutsideTheRunsFolders)
+{
+    // "victim.txt" below each fixed drive root: where "..\" from a temp folder or the log folder lands.
+    const std::wstring victimFolder = L"tarvex-victim-" + CUtil::NewGuidString().substr(1, 8);
+    std::vector<std::wstring> victims;
+    const DWORD drives = ::GetLogicalDrives();
+    for (wchar_t letter = L'C'; letter <= L'Z'; ++letter) {
+        const std::wstring root = std::wstring(1, letter) + L":\\";
+        if ((drives & (1u << (letter - L'A'))) != 0 && ::GetDriveTypeW(root.c_str()) == DRIVE_FIXED &&
+            ::CreateDirectoryW((root + victimFolder).c_str(), nullptr)) {
+            victims.push_back(root + victimFolder + L"\\victim.txt");
+            testenv::WriteFileText(victims.back(), "user data");
+        }
+    }
+    ASSERT_FALSE(victims.empty());
+    // The user's TEMP holds a file under the bottom image's name, and a folder under the top
+    // image's, so that copying that one fails.
+    const std::wstring userTemp = dir / L"usertemp";
+    ASSERT_EQ(CUtil::CreateParentFolders(userTemp + L"\\victim.txt\\x"), 0);
+    testenv::WriteFileText(userTemp + L"\\bottom.bmp", "the user's own picture");
+    testenv::WriteFileText(dir / L"bottom.bmp", "BM packed picture");
+
+    const std::wstring outside = L"..\\" + victimFolder + L"\\victim.txt";
+    auto options =
+        Options(ReplaceFirst(Template(L"[Images]\r\nTopImage=" + outside + L"\r\n"), L"ExtractLogFileName=" + logName,
+                             L"ExtractLogFileName=..\\..\\..\\..\\" + victimFolder + L"\\victim.txt"));
+    options.bottomImage = dir / L"bottom.bmp";
+    Build(options);
+    logName = kDefaultExtractionLogName;
+    ::DeleteFileW((testenv::kLogFolder + logName).c_str());
+
+    wchar_t savedTemp[MAX_PATH] = {};
+    const DWORD savedLength = ::GetEnvironmentVariableW(L"TEMP", savedTemp, MAX_PATH);
+    ::SetEnvironmentVariableW(L"TEMP", userTemp.c_str());
+    const int exitCode = Run({L"/silent"});
+    ::SetEnvironmentVariableW(L"TEMP", savedLength > 0 ? savedTemp : nullptr);
+
+    EXPECT_EQ(exitCode, 0);
+    ExpectTreeExtracted();
+    for (const std::wstring& victim : victims) {
+        EXPECT_EQ(testenv::ReadFileText(victim), "user data") << WideToUtf8(victim);
+        ::DeleteFileW(victim.c_str());
+        ::RemoveDirectoryW(victim.substr(0, victim.rfind(L'\\')).c_str());
+    }
+    EXPECT_EQ(testenv::ReadFileText(userTemp + L"\\bottom.bmp"), "the user's own picture");
+    EXPECT_TRUE(Logged("[Images] TopImage refused")) << ExtractionLog();
+    const std::string master = testenv::ReadFileText(testenv::kLogFolder + L"Orlo.log");
+    EXPECT_NE(master.find("|ERROR     |CreateExtractionLogFile             |ExtractLogFileName refused"),
+              std::string::npos)
+        << master;
+    // The run's log ends with the End banner and its line end.
+    const std::string end = "############################## --------- End --------- ##############################\r\n";
+    const std::string log = ExtractionLog();
+    ASSERT_GE(log.size(), end.size());
+    EXPECT_EQ(log.substr(log.size() - end.size()), end);
 }

@@ -7,6 +7,8 @@
 #include "ProcessRunner.h"
 #include "launch/Cleanup.h"
 #include "launch/LaunchState.h"
+#include "util/Handles.h"
+#include "util/NameRules.h"
 
 namespace {
 using cleanuptest::CleanupFixture;
@@ -115,6 +117,40 @@ TEST_F(Cleanup, CancelRemovesExactlyWhatThisRunCreated)
     EXPECT_FALSE(LogContains(L"Could not delete"));
     EXPECT_TRUE(Paths().ExtractedFiles.empty());
     EXPECT_TRUE(Paths().CreatedFolders.empty());
+}
+
+TEST_F(Cleanup, PathsTheEngineWroteWithTheLongFormAreRemovedToo)
+{
+    // Folders past 247 and files past 259 characters exist only through the "\\?\" form on
+    // Windows (Wine also takes the plain form, so there this shows that nothing is left either way).
+    for (const bool cancel : {true, false}) {
+        SCOPED_TRACE(cancel ? "cancel" : "delete on exit");
+        Paths().Clear();
+        Util().CreatedExtractionRoot.clear();
+        const std::wstring outer = extraction + std::wstring(120, L'o');
+        const std::wstring inner = outer + L"\\" + std::wstring(250 - outer.size() - 1, L'i');
+        const std::wstring file = inner + L"\\f.bin";
+        ASSERT_GE(inner.size(), 248u);
+        ASSERT_LE(file.size(), 260u);
+        ASSERT_TRUE(::CreateDirectoryW(LongPath(outer).c_str(), nullptr));
+        ASSERT_TRUE(::CreateDirectoryW(LongPath(inner).c_str(), nullptr));
+        UniqueFileHandle written(::CreateFileW(LongPath(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                               FILE_ATTRIBUTE_READONLY, nullptr));
+        ASSERT_TRUE(written.Valid());
+        written.Reset();
+        Paths().ExtractedFiles = {file};
+        Paths().PackageFiles = {file};
+        Paths().FolderChain = {inner, outer};
+        Paths().CreatedFolders = {inner, outer};
+
+        if (cancel) {
+            DeleteExtractedContents();
+        } else {
+            DeleteExtractedFilesAndFolders();
+        }
+        EXPECT_EQ(::GetFileAttributesW(LongPath(outer).c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+    EXPECT_FALSE(LogContains(L"Could not delete"));
 }
 
 TEST_F(Cleanup, CancelLeavesForeignFilesAndTheirFolders)

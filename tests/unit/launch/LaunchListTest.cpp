@@ -4,6 +4,7 @@
 
 #include "LaunchFixture.h"
 #include "launch/LaunchList.h"
+#include "util/Util.h"
 
 namespace {
 using launchtest::LaunchFixture;
@@ -244,6 +245,35 @@ TEST_F(LaunchList, WithoutWaitingTheListIsWrittenForTheLauncherAtOnce)
     EXPECT_TRUE(testenv::PathExists(ListFile()));
     // Without waiting nothing is deleted at exit by this program anyway.
     EXPECT_EQ(Flags().SelfDeleteOnExit, 0);
+}
+
+TEST_F(LaunchList, AListFileThatCannotBeWrittenWholeLeavesTheDeletionHere)
+{
+    if (!testenv::SmallDriveMounted()) {
+        GTEST_SKIP() << "the 1 MiB drive E: is not mounted (TARVEX_SMALL_DRIVE is not \"yes\")";
+    }
+    const std::wstring folder = L"E:\\list-full-" + CUtil::NewGuidString().substr(1, 8);
+    extraction = folder + L"\\";
+    ASSERT_TRUE(::CreateDirectoryW(folder.c_str(), nullptr));
+    Settings().SetExtractionPath(extraction);
+    testenv::WriteFileText(extraction + L"Start.exe", "x");
+    MakeParents(extraction + L"InstData\\Resources\\Kam2.exe");
+    testenv::WriteFileText(extraction + L"InstData\\Resources\\Kam2.exe", "x");
+    // Fill the drive, then list more than the little room left can hold.
+    ULARGE_INTEGER room{};
+    ASSERT_TRUE(::GetDiskFreeSpaceExW(L"E:\\", &room, nullptr, nullptr));
+    testenv::WriteFileBytes(extraction + L"filler.bin", std::vector<uint8_t>(room.QuadPart - room.QuadPart % 4096));
+    for (int i = 0; i < 400; ++i) {
+        Paths().PackageFiles.push_front(extraction + std::wstring(150, L'a') + std::to_wstring(i));
+    }
+    Flags().DeleteOnExit = 1;
+    WriteProperties(L"[Runtime]\nAutoLaunch=Start.exe\n");
+    Build();
+
+    EXPECT_EQ(applications.size(), 1u);
+    EXPECT_FALSE(LogHas(L"GetAutolaunchApps", L"Writing to ExtractedFilesToDelete.txt is success"));
+    EXPECT_EQ(Flags().SelfDeleteOnExit, 1);
+    CUtil::RemoveTree(folder);
 }
 
 TEST_F(LaunchList, NothingToStartLeavesTheDeletionHere)

@@ -74,16 +74,24 @@ TEST(LaunchRules, ElevatesOnlyMsiexec)
         bool admin;
         const wchar_t* verb;
     };
+    // Only the system's own msiexec is elevated, never one of that name elsewhere.
+    const wchar_t* const msiexec = L"C:\\windows\\system32\\msiexec.exe";
     const Case cases[] = {
-        {6, L"msiexec.exe", L"", true, L"runas"},    {10, L"MSIEXEC.EXE", L"1", false, L"runas"},
-        {10, L"D:\\x\\Setup.exe", L"0", false, L""}, {5, L"msiexec.exe", L"0", false, L"runas"},
-        {5, L"msiexec.exe", L"0", true, L""},        {5, L"msiexec.exe", L"1", false, L""},
-        {5, L"msiexec.exe", L"", false, L""},        {5, L"D:\\x\\Setup.exe", L"0", false, L""},
-        {4, L"msiexec.exe", L"0", false, L""},
+        {6, msiexec, L"", true, L"runas"},
+        {10, L"C:\\WINDOWS\\System32\\MSIEXEC.EXE", L"1", false, L"runas"},
+        {10, L"D:\\x\\Setup.exe", L"0", false, L""},
+        {10, L"msiexec.exe", L"", true, L""},
+        {10, L"D:\\x\\msiexec.exe", L"", true, L""},
+        {5, msiexec, L"0", false, L"runas"},
+        {5, msiexec, L"0", true, L""},
+        {5, msiexec, L"1", false, L""},
+        {5, msiexec, L"", false, L""},
+        {5, L"D:\\x\\Setup.exe", L"0", false, L""},
+        {4, msiexec, L"0", false, L""},
     };
     for (const auto& c : cases) {
         int asked = 0;
-        const std::wstring verb = ChooseShellVerb(c.major, c.program, c.checkAdmin, [&] {
+        const std::wstring verb = ChooseShellVerb(c.major, c.program, msiexec, c.checkAdmin, [&] {
             ++asked;
             return c.admin;
         });

@@ -310,7 +310,17 @@ TEST_F(MsiLaunch, InstallsThroughMsiexecAndMapsItsExitCode)
     m_msi = Place(L"Disk 1\\TestSetup.msi", L"fakesetup\\TestSetup.msi");
     const std::wstring target = Scratch() + L"Installed";
     WritePackage(L"AutoLaunch=Disk 1\\TestSetup.msi", L"LaunchEXEParams=/qn INSTALLDIR=\"" + target + L"\"");
-    EXPECT_EQ(Run(), 0);
+    // An msiexec.exe in the current folder (the extraction folder, say) must not be the one started.
+    // Wine looks in its system folder first, so there this only shows the outcome; Windows would
+    // find the planted one under the bare name.
+    const std::wstring planted = Place(L"msiexec.exe");
+    wchar_t saved[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, saved);
+    ::SetCurrentDirectoryW(extraction.c_str());
+    const int result = Run();
+    ::SetCurrentDirectoryW(saved);
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(ReadRuns(planted).empty()) << "the msiexec.exe beside the package was started";
     EXPECT_TRUE(LogHas(L"LaunchMultipleApplications", FormatW(L"Return code of - %ls is 0", m_msi.c_str())));
     EXPECT_TRUE(testenv::PathExists(target + L"\\Readme.txt"));
     EXPECT_EQ(GetFinishMessage(), L"All done");

@@ -76,6 +76,19 @@ std::string Utf8(const std::wstring& text)
     return WideToUtf8(text);
 }
 
+// 8 December 2026, 10:42:07 local time: the date in the name of a rotated log.
+SYSTEMTIME Dec8th2026()
+{
+    SYSTEMTIME time{};
+    time.wYear = 2026;
+    time.wMonth = 12;
+    time.wDay = 8;
+    time.wHour = 10;
+    time.wMinute = 42;
+    time.wSecond = 7;
+    return time;
+}
+
 std::string Escape(const std::string& text)
 {
     return std::regex_replace(text, std::regex(R"([\\.^$|()\[\]{}*+?])"), R"(\$&)");
@@ -121,13 +134,7 @@ TEST_F(BuildLogFileTest, ExtractionLogRenamesTheOldOneAndClosesTheMasterLog)
     const std::wstring master = Log().GetMasterLogPath();
     const std::wstring extraction = m_logFolder + L"Package.log";
     testenv::WriteFileText(extraction, "previous run\r\n");
-    SYSTEMTIME modified{};
-    modified.wYear = 2026;
-    modified.wMonth = 12;
-    modified.wDay = 8;
-    modified.wHour = 10;
-    modified.wMinute = 42;
-    modified.wSecond = 7;
+    const SYSTEMTIME modified = Dec8th2026();
     SetModifiedLocal(extraction, modified);
 
     Log().CreateExtractionLogFile(L"", 0, m_properties);
@@ -158,6 +165,55 @@ TEST_F(BuildLogFileTest, ExtractionLogRenamesTheOldOneAndClosesTheMasterLog)
     EXPECT_TRUE(std::regex_match(
         lines[1], std::regex(kTime + "\\|          \\|" + column + "Master Log File : " + Escape(Utf8(master)))))
         << lines[1];
+}
+
+TEST_F(BuildLogFileTest, AnOlderLogIsNeverLostWhenItsRotatedNameIsTaken)
+{
+    WriteProperties(L"Package.log");
+    Log().InitMasterLog();
+    const std::wstring extraction = m_logFolder + L"Package.log";
+    const SYSTEMTIME modified = Dec8th2026();
+    // Two runs that ended in the same second already left their logs.
+    testenv::WriteFileText(m_logFolder + L"Package_08Dec2026_10-42-07.log", "first run\r\n");
+    testenv::WriteFileText(m_logFolder + L"Package_08Dec2026_10-42-07_2.log", "second run\r\n");
+    testenv::WriteFileText(extraction, "third run\r\n");
+    SetModifiedLocal(extraction, modified);
+
+    Log().CreateExtractionLogFile(L"", 0, m_properties);
+
+    EXPECT_EQ(testenv::ReadFileText(m_logFolder + L"Package_08Dec2026_10-42-07.log"), "first run\r\n");
+    EXPECT_EQ(testenv::ReadFileText(m_logFolder + L"Package_08Dec2026_10-42-07_2.log"), "second run\r\n");
+    EXPECT_EQ(testenv::ReadFileText(m_logFolder + L"Package_08Dec2026_10-42-07_3.log"), "third run\r\n");
+    EXPECT_TRUE(std::regex_match(testenv::ReadLines(extraction).at(0), std::regex(kBanner)));
+}
+
+TEST_F(BuildLogFileTest, AConfiguredLogNameOutsideTheLogFolderFallsBackToTheDefault)
+{
+    // Where "..\" from the log folder lands: a user's file there must stay as it is.
+    const std::wstring victim = m_profile + L"\\victim\\x.txt";
+    ASSERT_EQ(CUtil::CreateParentFolders(victim), 0);
+    const std::wstring names[] = {L"..\\..\\..\\..\\victim\\x.txt",
+                                  L"..\\..\\..\\victim\\x.txt",
+                                  L"sub\\x.log",
+                                  L"C:x.log",
+                                  L"\\\\server\\share\\x.log",
+                                  L"con.log",
+                                  L"%ALLUSERSPROFILE%"};
+    for (const std::wstring& name : names) {
+        SCOPED_TRACE(Utf8(name));
+        ResetProcessContext();
+        testenv::WriteFileText(victim, "user data");
+        WriteProperties(name);
+        Log().InitMasterLog();
+        Log().CreateExtractionLogFile(L"", 0, m_properties);
+        EXPECT_EQ(Log().GetPath(), m_logFolder + kDefaultExtractionLogName);
+        EXPECT_EQ(testenv::ReadFileText(victim), "user data");
+        EXPECT_TRUE(Contains(testenv::ReadLines(Log().GetMasterLogPath()),
+                             kTime +
+                                 "\\|ERROR     \\|CreateExtractionLogFile {12} \\|ExtractLogFileName refused, the "
+                                 "default name is used : " +
+                                 Escape(Utf8(name))));
+    }
 }
 
 TEST_F(BuildLogFileTest, ExtractionLogNameDefaultsAndDebugLevel)

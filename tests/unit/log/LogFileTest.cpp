@@ -97,6 +97,17 @@ TEST_F(LogFileTest, CountersOnlyCountOnceTheyExist)
     EXPECT_EQ(Counters().Snapshot()[0], 2);
 }
 
+TEST_F(LogFileTest, CountersStopAtTheirTopInsteadOfWrapping)
+{
+    Counters().Create();
+    for (int i = 0; i < 65536 + 3; ++i) {
+        Counters().Increment(kLogError);
+    }
+    const LogCounterValues counters = Counters().Snapshot();
+    EXPECT_EQ(counters[kLogError], 65535);
+    EXPECT_EQ(FormatSummaryShort(true, counters).substr(0, 13), L"65535  ERRORS");
+}
+
 TEST_F(LogFileTest, NoFunctionLinesUseBarsAndCreateMissingFolders)
 {
     const std::wstring deep = m_dir / L"a\\b\\c\\deep.log";

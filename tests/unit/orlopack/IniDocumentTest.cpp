@@ -106,6 +106,36 @@ TEST(IniDocument, LookupFollowsTheProfileFunctions)
     EXPECT_EQ(doc.Keys(L"package").size(), 5u);
 }
 
+TEST(IniDocument, LineEndsAreReadAsTheProfileFunctionsReadThem)
+{
+    struct Row {
+        const char* name;
+        std::wstring text;
+    };
+    const Row rows[] = {
+        {"CR only", L"[Package]\rName=Demo\r[Orlo]\rGUID2=5\r"},
+        {"a lone CR in a line", L"[Package]\r\nName=Demo\r[Orlo]\rGUID2=5\r\n"},
+        {"LF only and mixed", L"[Package]\nName=Demo\r\n\r[Orlo]\n\rGUID2=5"},
+    };
+    testenv::ScratchDir dir(L"lineends");
+    const std::wstring path = dir / L"Properties_Orlo.ini";
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        IniDocument doc;
+        std::wstring error;
+        ASSERT_TRUE(doc.Parse(row.text, true, error)) << WideToUtf8(error);
+        testenv::WriteFileBytes(path, IniDocument::EncodeUtf16(row.text));
+        for (const auto& [section, key] : {std::pair{L"Package", L"Name"}, std::pair{L"Orlo", L"GUID2"}}) {
+            EXPECT_EQ(doc.Get(section, key), ReadProfileString(path, section, key)) << WideToUtf8(key);
+        }
+        // A key the builder owns cannot be smuggled past it behind a lone CR.
+        doc.Set(L"Orlo", L"GUID2", L"4711");
+        testenv::WriteFileBytes(path, IniDocument::EncodeUtf16(doc.ToText()));
+        EXPECT_EQ(ReadProfileString(path, L"Orlo", L"GUID2"), L"4711");
+        EXPECT_EQ(ReadProfileString(path, L"Package", L"Name"), L"Demo");
+    }
+}
+
 TEST(IniDocument, SetKeepsCommentsAndDropsShadowedKeys)
 {
     IniDocument doc;

@@ -79,6 +79,7 @@ TEST(PackText, CheckBaseName)
         {L" leading", false},
         {L"CON", false},
         {L"lpt1", false},
+        {L"con.v2", false}, // "con.v2.001" names the console all the same
         {L"CONSOLE", true},
         {std::wstring(250, L'n'), true},
         {std::wstring(251, L'n'), false},

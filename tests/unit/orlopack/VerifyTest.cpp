@@ -1,11 +1,14 @@
 // verify finds each kind of damage to a part and names the part.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "OrloPack.h"
 #include "PackTestUtil.h"
+#include "PackageReader.h"
 #include "TestEnv.h"
+#include "settings/PayloadWriter.h"
 #include "util/StringUtil.h"
 
 using namespace orlopack;
@@ -75,6 +78,139 @@ TEST(Verify, SoundPackagePasses)
         partLines += line.severity == 2 && line.text.find(L"MD5 matches") != std::wstring::npos ? 1 : 0;
     }
     EXPECT_EQ(partLines, 4);
+    bool decompressed = false;
+    for (const OutputLine& line : lines) {
+        decompressed =
+            decompressed || (line.severity == 2 && line.text.find(L"decompression test") != std::wstring::npos);
+    }
+    EXPECT_TRUE(decompressed) << "the program's own checks did not run";
+
+    // The same package named with forward slashes.
+    std::wstring slashed = report.packagePath;
+    std::replace(slashed.begin(), slashed.end(), L'\\', L'/');
+    lines.clear();
+    EXPECT_EQ(VerifyPackage(slashed, lines), kOk) << Joined(Problems(lines));
+}
+
+namespace {
+// Replaces every occurrence of `from` by `to` (same length) in the file's bytes; false when absent.
+bool PatchBytes(const std::wstring& path, const std::string& from, const std::string& to)
+{
+    std::vector<uint8_t> bytes = testenv::ReadFileBytes(path);
+    std::string text(bytes.begin(), bytes.end());
+    size_t at = text.find(from);
+    if (at == std::string::npos || from.size() != to.size()) {
+        return false;
+    }
+    for (; at != std::string::npos; at = text.find(from, at + 1)) {
+        text.replace(at, to.size(), to);
+    }
+    testenv::WriteFileBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+    return true;
+}
+
+// Rewrites the package with its properties text changed by `edit` (the stub and the other entries stay).
+bool EditProperties(const std::wstring& package, const std::function<std::wstring(std::wstring)>& edit)
+{
+    PackageContents contents;
+    std::wstring error;
+    if (!ReadPackage(package, contents, error)) {
+        return false;
+    }
+    const std::vector<uint8_t> whole = testenv::ReadFileBytes(package);
+    const std::wstring stub = package + L".stub";
+    testenv::WriteFileBytes(stub, std::vector<uint8_t>(whole.begin(), whole.begin() + contents.payloadOffset));
+    std::vector<PayloadEntry> entries;
+    for (const PayloadItem& item : contents.items) {
+        PayloadEntry entry;
+        entry.name = item.name;
+        entry.type = item.type;
+        entry.data.assign(whole.begin() + static_cast<ptrdiff_t>(item.dataOffset),
+                          whole.begin() + static_cast<ptrdiff_t>(item.dataOffset + item.size));
+        if (item.name == L"Properties_Orlo.ini") {
+            std::wstring text;
+            IniDocument::DecodeText(entry.data, text, error);
+            entry.data = IniDocument::EncodeUtf16(edit(text));
+        }
+        entries.push_back(std::move(entry));
+    }
+    const bool written = CPayloadWriter::WritePackage(stub, package, entries, error) == 0;
+    ::DeleteFileW(stub.c_str());
+    return written;
+}
+} // namespace
+
+TEST(Verify, RefusesWhatTheProgramRefuses)
+{
+    struct Case {
+        const char* name;
+        bool singleFile;
+        std::function<bool(const BuildReport&)> damage;
+        const wchar_t* wording; // a problem line holds it
+    };
+    auto storedName = [](const char* from, const char* to) {
+        return [from, to](const BuildReport& r) { return PatchBytes(r.packagePath, from, to); };
+    };
+    const std::vector<Case> cases = {
+        {"stored folder \".. \"", true, storedName("QQQ\\x.txt", ".. \\x.txt"), L"stored name"},
+        {"stored folder \"...\"", true, storedName("QQQ\\x.txt", "...\\x.txt"), L"stored name"},
+        {"stored device name", true, storedName("QQQ.txt", "aux.txt"), L"stored name"},
+        {"stored device folder", true, storedName("sub\\QQQ", "sub\\con"), L"stored name"},
+        {"stored control character", true, storedName("Q_Q.txt", "Q\x01Q.txt"), L"stored name"},
+        {"payload entry outside the temp folder", false,
+         [](const BuildReport& r) {
+             std::wstring error;
+             return CPayloadWriter::AppendEntries(r.packagePath, {PayloadEntry{L"..\\..\\x.ulf", 200, L"", {1}}},
+                                                  error) == 0;
+         },
+         L"Invalid payload entry name"},
+        {"flipped byte in the embedded cabinet", true,
+         [](const BuildReport& r) {
+             PackageContents contents;
+             std::wstring error;
+             if (!ReadPackage(r.packagePath, contents, error) || contents.items.empty()) {
+                 return false;
+             }
+             const PayloadItem& cab = contents.items.back();
+             FlipByte(r.packagePath, static_cast<size_t>(cab.dataOffset + cab.size * 3 / 4));
+             return true;
+         },
+         L"engine"},
+        {"package size beyond any drive", false,
+         [](const BuildReport& r) {
+             return EditProperties(r.packagePath, [](std::wstring text) {
+                 const size_t value = text.find(L"PackageSize=") + 12;
+                 return text.replace(value, text.find(L'\r', value) - value, L"99999999999999999999");
+             });
+         },
+         L"PackageSize"},
+        {"image name outside the temp folder", false,
+         [](const BuildReport& r) {
+             return EditProperties(r.packagePath,
+                                   [](std::wstring text) { return L"[Images]\r\nTopImage=..\\victim.txt\r\n" + text; });
+         },
+         L"TopImage"},
+    };
+    testenv::ScratchDir dir(L"verify-refused");
+    packtest::MakeTree(dir / L"src\\",
+                       {TreeFile{L"QQQ\\x.txt", 100, 0}, TreeFile{L"QQQ.txt", 100, 0}, TreeFile{L"sub\\QQQ", 100, 0},
+                        TreeFile{L"Q_Q.txt", 100, 0}, TreeFile{L"payload.bin", 3 * kPart, 21}});
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].name);
+        BuildOptions options = packtest::Options(dir / L"src", dir / (L"out" + std::to_wstring(i)), L"Demo");
+        options.partSize = kPart;
+        options.singleFile = cases[i].singleFile;
+        BuildReport report;
+        ASSERT_EQ(BuildPackage(options, report), kOk) << WideToUtf8(report.error);
+        ASSERT_TRUE(cases[i].damage(report));
+        std::vector<OutputLine> lines;
+        EXPECT_EQ(VerifyPackage(report.packagePath, lines), kFailed);
+        bool named = false;
+        for (const std::wstring& problem : Problems(lines)) {
+            named = named || problem.find(cases[i].wording) != std::wstring::npos;
+        }
+        EXPECT_TRUE(named) << Joined(Problems(lines));
+    }
 }
 
 TEST(Verify, FindsEachDamageAndNamesThePart)

@@ -11,10 +11,21 @@
 #include "log/LogFormat.h"
 #include "settings/Messages.h"
 #include "settings/OrloInitalizer.h"
+#include "util/Handles.h"
 #include "util/ProcessContext.h"
+#include "util/StringUtil.h"
 #include "util/Util.h"
 
 namespace {
+
+int CountLines(const testenv::LogCapture& log, const std::string& text)
+{
+    int count = 0;
+    for (const std::string& line : log.Lines()) {
+        count += line.find(text) != std::string::npos ? 1 : 0;
+    }
+    return count;
+}
 
 class SettingsKeys : public ::testing::Test {
 protected:
@@ -193,9 +204,89 @@ TEST_F(SettingsKeys, ImagesAndFinishMessage)
     EXPECT_EQ(Settings().GetImagePath(L"TopImage"), dir / L"top.bmp");
     EXPECT_EQ(Settings().GetImagePath(L"BottomImage"), L"");
     EXPECT_EQ(Settings().GetImagePath(L"Missing"), L"");
+    // The image is copied and deleted under its name: one that leaves the temp folder is refused.
+    for (const wchar_t* name : {L"..\\top.bmp", L"sub\\top.bmp", L"C:top.bmp", L"con.bmp"}) {
+        WriteProperties(std::wstring(L"[Images]\r\nTopImage=") + name + L"\r\n");
+        EXPECT_EQ(Settings().GetImagePath(L"TopImage"), L"") << WideToUtf8(name);
+    }
+    EXPECT_EQ(CountLines(*log, "|ERROR     |GetImagePath"), 4);
 
     Settings().SetFinishMessage(L"Installed.[NEWLINE]Code:[TAB]0");
     EXPECT_EQ(Settings().GetFinishMessage(), L"Installed.\nCode:\t0");
 }
 
 }  // namespace
+
+TEST_F(SettingsKeys, LeftoverTempFoldersOfKilledRunsAreRemovedWhenProvablyOurs)
+{
+    struct Case {
+        const wchar_t* what;
+        std::vector<std::wstring> files; // "name" or "name\" for a folder
+        bool newer;                      // made after this run started
+        bool inUse;                      // its properties file held open
+        bool removed;
+    };
+    const std::vector<std::wstring> settings = {L"Properties_Orlo.ini", L"Defaultx.ulf", L"default1031.ulf", L"top.png",
+                                                L"WebCab1"};
+    auto with = [&](std::vector<std::wstring> extra) {
+        extra.insert(extra.end(), settings.begin(), settings.end());
+        return extra;
+    };
+    const Case cases[] = {
+        {L"settings files only", settings, false, false, true},
+        {L"a file of the user", with({L"notes.txt"}), false, false, false},
+        {L"a folder inside", with({L"sub\\"}), false, false, false},
+        {L"no properties file", {L"Defaultx.ulf"}, false, false, false},
+        {L"newer than the run", settings, true, false, false},
+        {L"in use", settings, false, true, false},
+    };
+    std::vector<std::wstring> folders(std::size(cases));
+    std::vector<UniqueFileHandle> held;
+    auto make = [&](size_t i) {
+        const Case& c = cases[i];
+        folders[i] = dir / CUtil::NewGuidString() + L"\\";
+        ASSERT_TRUE(::CreateDirectoryW(folders[i].c_str(), nullptr));
+        for (const std::wstring& name : c.files) {
+            if (name.back() == L'\\') {
+                ::CreateDirectoryW((folders[i] + name).c_str(), nullptr);
+            } else if (name == kPropertiesFileName) {
+                testenv::WriteUtf16File(folders[i] + name, L"[Images]\r\nTopImage=top.png\r\n");
+            } else {
+                testenv::WriteFileText(folders[i] + name, "x");
+            }
+        }
+        if (c.inUse) {
+            held.emplace_back(::CreateFileW((folders[i] + kPropertiesFileName).c_str(), FILE_READ_DATA,
+                                            FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        }
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        if (!cases[i].newer) {
+            make(i);
+        }
+    }
+    const std::wstring notOurs = dir / L"{not-a-guid}\\";
+    ::CreateDirectoryW(notOurs.c_str(), nullptr);
+    testenv::WriteUtf16File(notOurs + kPropertiesFileName, L"");
+    ::Sleep(50);
+    FILETIME started{};
+    ::GetSystemTimeAsFileTime(&started);
+    ::Sleep(50);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        if (cases[i].newer) {
+            make(i);
+        }
+    }
+
+    COrloInitalizer::RemoveLeftoverTempDirs({dir.Path()}, started);
+    held.clear();
+
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(!testenv::PathExists(folders[i]), cases[i].removed) << WideToUtf8(cases[i].what);
+        if (!cases[i].removed) {
+            EXPECT_TRUE(testenv::PathExists(folders[i] + cases[i].files.back())) << WideToUtf8(cases[i].what);
+        }
+    }
+    EXPECT_TRUE(testenv::PathExists(notOurs + kPropertiesFileName));
+    EXPECT_EQ(CountLines(*log, "Removed a settings folder left behind by an earlier run : "), 1);
+}

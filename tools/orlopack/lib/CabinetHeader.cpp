@@ -5,6 +5,7 @@
 
 #include "PackText.h"
 #include "SourceTree.h"
+#include "cabinet/CabNames.h"
 #include "util/Handles.h"
 #include "util/StringUtil.h"
 #include "util/Util.h"
@@ -75,14 +76,7 @@ private:
 
 std::wstring CabinetFileRecord::Name() const
 {
-    if (attributes & kCabNameIsUtf8) {
-        return Utf8ToWide(nameBytes);
-    }
-    std::wstring name;
-    for (char c : nameBytes) {
-        name += static_cast<wchar_t>(static_cast<uint8_t>(c));
-    }
-    return name;
+    return DecodeStoredName(nameBytes, attributes);
 }
 
 int64_t ParseCabinetHeader(const uint8_t* data, size_t size, CabinetInfo& info, std::wstring& error)
@@ -187,8 +181,8 @@ bool ReadCabinetHeader(const std::wstring& path, CabinetInfo& info, std::wstring
 bool ReadCabinetHeaderAt(const std::wstring& path, uint64_t offset, uint64_t length, CabinetInfo& info,
                          std::wstring& error)
 {
-    UniqueFileHandle file(::CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    UniqueFileHandle file(::CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) {
         const DWORD code = ::GetLastError();
         error = FormatW(L"cannot open %ls: %ls", path.c_str(), TrimW(CUtil::FormatErrorText(code)).c_str());

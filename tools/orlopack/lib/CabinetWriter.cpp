@@ -94,7 +94,7 @@ INT_PTR DIAMONDAPI FciOpen(char* file, int flags, int /*mode*/, int* err, void* 
         } else if (flags & _O_TRUNC) {
             disposition = TRUNCATE_EXISTING;
         }
-        HANDLE handle = ::CreateFileW(ExtendedPath(path).c_str(), access, FILE_SHARE_READ, nullptr, disposition,
+        HANDLE handle = ::CreateFileW(LongPath(path).c_str(), access, FILE_SHARE_READ, nullptr, disposition,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
             const DWORD code = ::GetLastError();
@@ -167,7 +167,7 @@ int DIAMONDAPI FciDelete(char* file, int* err, void* pv)
     try {
         WriterContext& ctx = *Ctx(pv);
         const std::wstring path = MapPath(ctx, file);
-        if (!::DeleteFileW(ExtendedPath(path).c_str())) {
+        if (!::DeleteFileW(LongPath(path).c_str())) {
             *err = static_cast<int>(::GetLastError());
             return -1;
         }
@@ -190,7 +190,7 @@ BOOL DIAMONDAPI FciGetTempFile(char* name, int size, void* pv)
             std::snprintf(tokenText, sizeof(tokenText), "*fci%d", number);
             const std::string token = tokenText;
             const std::wstring path = ctx.folder + FormatW(L"fci%d.tmp", number);
-            if (::GetFileAttributesW(ExtendedPath(path).c_str()) != INVALID_FILE_ATTRIBUTES) {
+            if (::GetFileAttributesW(LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES) {
                 continue;
             }
             if (static_cast<int>(token.size()) >= size) {
@@ -218,7 +218,7 @@ INT_PTR DIAMONDAPI FciGetOpenInfo(char* name, USHORT* date, USHORT* time, USHORT
         WriterContext& ctx = *Ctx(pv);
         const size_t index = static_cast<size_t>(std::strtoul(name + 1, nullptr, 10));
         const CabinetEntry& entry = (*ctx.entries)[index];
-        HANDLE handle = ::CreateFileW(ExtendedPath(entry.sourcePath).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+        HANDLE handle = ::CreateFileW(LongPath(entry.sourcePath).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
         if (handle == INVALID_HANDLE_VALUE) {
             const DWORD code = ::GetLastError();
@@ -321,8 +321,8 @@ struct FciTraits {
 
 bool PatchPartHeader(const std::wstring& path, uint16_t cabinetIndex, std::wstring& error)
 {
-    UniqueFileHandle file(::CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFileHandle file(::CreateFileW(LongPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         const DWORD code = ::GetLastError();
         error = FormatW(L"cannot open %ls: %ls", path.c_str(), SystemText(code).c_str());
@@ -407,7 +407,7 @@ bool WriteCabinetSet(const std::vector<CabinetEntry>& entries, const CabinetSetO
     result.cabinetPaths.clear();
     for (const std::wstring& name : ctx.cabinetNames) {
         const std::wstring path = ctx.folder + name;
-        if (::GetFileAttributesW(ExtendedPath(path).c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (::GetFileAttributesW(LongPath(path).c_str()) == INVALID_FILE_ATTRIBUTES) {
             break;
         }
         result.cabinetPaths.push_back(path);

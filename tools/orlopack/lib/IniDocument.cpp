@@ -147,16 +147,15 @@ bool IniDocument::Parse(const std::wstring& text, bool strict, std::wstring& err
     size_t start = 0;
     int lineNumber = 0;
     while (start < text.size()) {
-        size_t end = text.find(L'\n', start);
+        // CR LF, LF and a lone CR each end a line, as they do for the profile functions that read
+        // the package; otherwise a key could hide behind a CR inside a value.
+        size_t end = text.find_first_of(L"\r\n", start);
         if (end == std::wstring::npos) {
             end = text.size();
         }
         std::wstring raw = text.substr(start, end - start);
-        start = end + 1;
+        start = end + (text.compare(end, 2, L"\r\n") == 0 ? 2 : 1);
         ++lineNumber;
-        if (!raw.empty() && raw.back() == L'\r') {
-            raw.pop_back();
-        }
         const std::wstring trimmed = TrimW(raw);
         Line line;
         line.raw = raw;

@@ -70,6 +70,9 @@ int BuildPackage(const BuildOptions& options, BuildReport& report);
 
 // One line of list or verify output. Verify marks each finding: severity 0 problem, 1 warning,
 // 2 passed check; list uses 2 throughout.
+constexpr int kProblem = 0;
+constexpr int kWarning = 1;
+constexpr int kPassed = 2;
 struct OutputLine {
     int severity = 2;
     std::wstring text;

@@ -23,14 +23,14 @@ std::wstring SystemText(DWORD code)
 OutputStaging::~OutputStaging()
 {
     if (!m_folder.empty()) {
-        CUtil::RemoveTreeStrict(ExtendedPath(m_folder.substr(0, m_folder.size() - 1)));
+        CUtil::RemoveTreeStrict(LongPath(m_folder.substr(0, m_folder.size() - 1)));
     }
 }
 
 bool OutputStaging::Create(const std::wstring& outputFolder, std::wstring& error)
 {
     const std::wstring output = FullPathOf(outputFolder.empty() ? L"." : outputFolder);
-    const DWORD attributes = ::GetFileAttributesW(ExtendedPath(output).c_str());
+    const DWORD attributes = ::GetFileAttributesW(LongPath(output).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const int code = ::SHCreateDirectoryExW(nullptr, output.c_str(), nullptr);
         if (code != ERROR_SUCCESS && code != ERROR_ALREADY_EXISTS && code != ERROR_FILE_EXISTS) {
@@ -44,7 +44,7 @@ bool OutputStaging::Create(const std::wstring& outputFolder, std::wstring& error
     }
     m_output = CUtil::EnsureTrailingBackslash(output);
     const std::wstring folder = m_output + L"~orlopack-" + CUtil::StripBraces(CUtil::NewGuidString());
-    if (!::CreateDirectoryW(ExtendedPath(folder).c_str(), nullptr)) {
+    if (!::CreateDirectoryW(LongPath(folder).c_str(), nullptr)) {
         const DWORD code = ::GetLastError();
         error = FormatW(L"cannot write to the output folder %ls: %ls", output.c_str(), SystemText(code).c_str());
         return false;
@@ -62,23 +62,22 @@ bool OutputStaging::Commit(const std::vector<std::wstring>& names, std::wstring&
     std::vector<std::wstring> parkedNames;
     auto rollBack = [&]() {
         for (const std::wstring& name : moved) {
-            ::DeleteFileW(ExtendedPath(m_output + name).c_str());
+            ::DeleteFileW(LongPath(m_output + name).c_str());
         }
         for (const std::wstring& name : parkedNames) {
-            ::MoveFileExW(ExtendedPath(parked + name).c_str(), ExtendedPath(m_output + name).c_str(),
+            ::MoveFileExW(LongPath(parked + name).c_str(), LongPath(m_output + name).c_str(),
                           MOVEFILE_REPLACE_EXISTING);
         }
     };
     for (const std::wstring& name : names) {
         const std::wstring target = m_output + name;
-        if (::GetFileAttributesW(ExtendedPath(target).c_str()) != INVALID_FILE_ATTRIBUTES) {
+        if (::GetFileAttributesW(LongPath(target).c_str()) != INVALID_FILE_ATTRIBUTES) {
             if (!parkedMade) {
-                ::CreateDirectoryW(ExtendedPath(parked).c_str(), nullptr);
+                ::CreateDirectoryW(LongPath(parked).c_str(), nullptr);
                 parkedMade = true;
             }
-            CUtil::ClearReadOnly(ExtendedPath(target));
-            if (!::MoveFileExW(ExtendedPath(target).c_str(), ExtendedPath(parked + name).c_str(),
-                               MOVEFILE_REPLACE_EXISTING)) {
+            CUtil::ClearReadOnly(LongPath(target));
+            if (!::MoveFileExW(LongPath(target).c_str(), LongPath(parked + name).c_str(), MOVEFILE_REPLACE_EXISTING)) {
                 const DWORD code = ::GetLastError();
                 error = FormatW(L"cannot replace %ls: %ls", target.c_str(), SystemText(code).c_str());
                 rollBack();
@@ -86,8 +85,7 @@ bool OutputStaging::Commit(const std::vector<std::wstring>& names, std::wstring&
             }
             parkedNames.push_back(name);
         }
-        if (!::MoveFileExW(ExtendedPath(m_folder + name).c_str(), ExtendedPath(target).c_str(),
-                           MOVEFILE_REPLACE_EXISTING)) {
+        if (!::MoveFileExW(LongPath(m_folder + name).c_str(), LongPath(target).c_str(), MOVEFILE_REPLACE_EXISTING)) {
             const DWORD code = ::GetLastError();
             error = FormatW(L"cannot move the new %ls into place: %ls", target.c_str(), SystemText(code).c_str());
             rollBack();
@@ -100,8 +98,8 @@ bool OutputStaging::Commit(const std::vector<std::wstring>& names, std::wstring&
 
 bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& bytes, std::wstring& error)
 {
-    UniqueFileHandle file(::CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    UniqueFileHandle file(::CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) {
         const DWORD code = ::GetLastError();
         error = FormatW(L"cannot read %ls: %ls", path.c_str(), SystemText(code).c_str());
@@ -125,7 +123,7 @@ bool ReadWholeFile(const std::wstring& path, std::vector<uint8_t>& bytes, std::w
 
 bool WriteWholeFile(const std::wstring& path, const std::vector<uint8_t>& bytes, std::wstring& error)
 {
-    UniqueFileHandle file(::CreateFileW(ExtendedPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    UniqueFileHandle file(::CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     if (!file || (!bytes.empty() &&

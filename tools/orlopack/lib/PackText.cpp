@@ -3,6 +3,7 @@
 
 #include <cwchar>
 
+#include "util/NameRules.h"
 #include "util/StringUtil.h"
 #include "util/WideFormat.h"
 
@@ -94,13 +95,9 @@ std::wstring CheckBaseName(const std::wstring& name)
         return FormatW(L"the base name is %u characters long; at most 250 are possible",
                        static_cast<unsigned>(name.size()));
     }
-    static const wchar_t* const reserved[] = {L"CON",  L"PRN",  L"AUX",  L"NUL",  L"COM1", L"COM2", L"COM3", L"COM4",
-                                              L"COM5", L"COM6", L"COM7", L"COM8", L"COM9", L"LPT1", L"LPT2", L"LPT3",
-                                              L"LPT4", L"LPT5", L"LPT6", L"LPT7", L"LPT8", L"LPT9"};
-    for (const wchar_t* word : reserved) {
-        if (EqualsNoCase(name, word)) {
-            return FormatW(L"the base name \"%ls\" is a reserved device name", name.c_str());
-        }
+    // "<base>.exe" and "<base>.001" name a device when the base does ("CON", "con.x", "LPT1 ").
+    if (IsDeviceName(name)) {
+        return FormatW(L"the base name \"%ls\" is a reserved device name", name.c_str());
     }
     return {};
 }

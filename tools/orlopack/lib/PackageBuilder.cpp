@@ -11,7 +11,6 @@
 #include "CabinetHeader.h"
 #include "CabinetWriter.h"
 #include "IniDocument.h"
-#include "Md5.h"
 #include "OrloPack.h"
 #include "OutputStaging.h"
 #include "PackText.h"
@@ -22,6 +21,7 @@
 #include "util/StringUtil.h"
 #include "util/Util.h"
 #include "util/WideFormat.h"
+#include "validation/ExtractorValidator.h"
 
 namespace orlopack {
 
@@ -168,7 +168,7 @@ bool ResolveStub(const BuildOptions& options, Settings& settings, BuildReport& r
 {
     settings.stub =
         options.stubPath.empty() ? CUtil::GetModuleFolder() + L"\\Tarvex.exe" : FullPathOf(options.stubPath);
-    const DWORD attributes = ::GetFileAttributesW(ExtendedPath(settings.stub).c_str());
+    const DWORD attributes = ::GetFileAttributesW(LongPath(settings.stub).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return Fail(report, FormatW(L"the stub %ls was not found%ls", settings.stub.c_str(),
                                     options.stubPath.empty() ? L" (it is looked for beside OrloPack)" : L""));
@@ -259,7 +259,7 @@ bool LoadImage(const std::wstring& path, const wchar_t* key, std::wstring& entry
         }
         return true;
     }
-    const DWORD attributes = ::GetFileAttributesW(ExtendedPath(path).c_str());
+    const DWORD attributes = ::GetFileAttributesW(LongPath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return Fail(report, FormatW(L"the image %ls was not found", path.c_str()));
     }
@@ -421,7 +421,7 @@ void RemoveStaleParts(const std::wstring& output, const std::wstring& baseName, 
 {
     for (int n = firstStale; n < 10000; ++n) {
         const std::wstring path = output + PartFileName(baseName, n);
-        if (::GetFileAttributesW(ExtendedPath(path).c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (::GetFileAttributesW(LongPath(path).c_str()) == INVALID_FILE_ATTRIBUTES) {
             break;
         }
         CabinetInfo info;
@@ -429,8 +429,8 @@ void RemoveStaleParts(const std::wstring& output, const std::wstring& baseName, 
         if (!ReadCabinetHeader(path, info, ignored) || info.Magic() != "ORLO") {
             continue; // not a part of ours: leave it alone
         }
-        CUtil::ClearReadOnly(ExtendedPath(path));
-        if (::DeleteFileW(ExtendedPath(path).c_str())) {
+        CUtil::ClearReadOnly(LongPath(path));
+        if (::DeleteFileW(LongPath(path).c_str())) {
             report.notices.push_back(FormatW(L"removed %ls left from an earlier build", path.c_str()));
         } else {
             report.warnings.push_back(
@@ -504,7 +504,7 @@ bool Build(const BuildOptions& options, BuildReport& report)
     keys.bottomImage = settings.bottomImage;
     for (const std::wstring& path : cabinets.cabinetPaths) {
         WIN32_FILE_ATTRIBUTE_DATA data{};
-        if (!::GetFileAttributesExW(ExtendedPath(path).c_str(), GetFileExInfoStandard, &data)) {
+        if (!::GetFileAttributesExW(LongPath(path).c_str(), GetFileExInfoStandard, &data)) {
             return Fail(report, FormatW(L"cannot read %ls", path.c_str()));
         }
         keys.cabinetSize += (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
@@ -512,7 +512,7 @@ bool Build(const BuildOptions& options, BuildReport& report)
             continue;
         }
         std::wstring hash;
-        const DWORD code = Md5OfFile(ExtendedPath(path), hash, error);
+        const DWORD code = CExtractorValidator::ComputeFileMd5(LongPath(path), hash, error);
         if (code != 0) {
             return Fail(report, FormatW(L"%ls: %ls", error.c_str(), TrimW(CUtil::FormatErrorText(code)).c_str()));
         }

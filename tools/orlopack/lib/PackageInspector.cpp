@@ -2,26 +2,26 @@
 #include <windows.h>
 
 #include <cwchar>
-#include <set>
+#include <map>
 
 #include "CabinetHeader.h"
-#include "Md5.h"
+#include "FrontEndChecks.h"
 #include "OrloPack.h"
 #include "PackText.h"
 #include "PackageReader.h"
 #include "SourceTree.h"
+#include "cabinet/CabNames.h"
 #include "settings/Payload.h"
+#include "settings/SettingsRules.h"
+#include "util/NameRules.h"
 #include "util/StringUtil.h"
 #include "util/Util.h"
 #include "util/WideFormat.h"
+#include "validation/ExtractorValidator.h"
 
 namespace orlopack {
 
 namespace {
-
-constexpr int kProblem = 0;
-constexpr int kWarning = 1;
-constexpr int kPassed = 2;
 
 struct PartSet {
     bool multiPart = false;
@@ -54,14 +54,14 @@ std::wstring TypeText(uint16_t type)
 
 bool Exists(const std::wstring& path)
 {
-    const DWORD attributes = ::GetFileAttributesW(ExtendedPath(path).c_str());
+    const DWORD attributes = ::GetFileAttributesW(LongPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 uint64_t FileSize(const std::wstring& path)
 {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExW(ExtendedPath(path).c_str(), GetFileExInfoStandard, &data)) {
+    if (!::GetFileAttributesExW(LongPath(path).c_str(), GetFileExInfoStandard, &data)) {
         return 0;
     }
     return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
@@ -128,32 +128,12 @@ std::wstring HeaderText(const CabinetInfo& info)
     return text;
 }
 
-// A stored name the front end refuses to write: it must stay inside the extraction folder.
-bool IsSafeStoredName(const std::wstring& name)
-{
-    if (name.empty() || name[0] != L'\\' || name.find(L':') != std::wstring::npos ||
-        name.find(L'/') != std::wstring::npos || name.compare(0, 2, L"\\\\") == 0) {
-        return false;
-    }
-    size_t start = 1;
-    while (start <= name.size()) {
-        size_t end = name.find(L'\\', start);
-        if (end == std::wstring::npos) {
-            end = name.size();
-        }
-        const std::wstring part = name.substr(start, end - start);
-        if (part.empty() || part == L"." || part == L"..") {
-            return false;
-        }
-        start = end + 1;
-    }
-    return true;
-}
-
 } // namespace
 
-int ListPackage(const std::wstring& packagePath, std::vector<OutputLine>& out)
+int ListPackage(const std::wstring& givenPath, std::vector<OutputLine>& out)
 {
+    // "D:/x/Pkg.exe" names the same file; the parts are looked for beside its full path.
+    const std::wstring packagePath = FullPathOf(givenPath);
     Lines lines(out);
     PackageContents contents;
     std::wstring error;
@@ -189,7 +169,7 @@ int ListPackage(const std::wstring& packagePath, std::vector<OutputLine>& out)
                 continue;
             }
             std::wstring hash;
-            if (Md5OfFile(ExtendedPath(path), hash, error) != 0) {
+            if (CExtractorValidator::ComputeFileMd5(LongPath(path), hash, error) != 0) {
                 hash = L"(unreadable)";
             }
             CabinetInfo info;
@@ -231,8 +211,9 @@ int ListPackage(const std::wstring& packagePath, std::vector<OutputLine>& out)
     return lines.Problems() == 0 ? kOk : kFailed;
 }
 
-int VerifyPackage(const std::wstring& packagePath, std::vector<OutputLine>& out)
+int VerifyPackage(const std::wstring& givenPath, std::vector<OutputLine>& out)
 {
+    const std::wstring packagePath = FullPathOf(givenPath);
     Lines lines(out);
     PackageContents contents;
     std::wstring error;
@@ -261,6 +242,24 @@ int VerifyPackage(const std::wstring& packagePath, std::vector<OutputLine>& out)
         }
     }
     const IniDocument& ini = contents.properties;
+    // Names the program joins to its folders: it refuses anything but a plain file name.
+    for (const auto& [section, key] : {std::pair{L"Images", L"TopImage"}, std::pair{L"Images", L"BottomImage"},
+                                       std::pair{L"LogFiles", L"ExtractLogFileName"}}) {
+        const std::wstring value = ini.Get(section, key);
+        const std::wstring reason = value.empty() ? std::wstring() : CheckPlainFileName(value);
+        if (!reason.empty()) {
+            lines.Add(kProblem, FormatW(L"%ls: [%ls] %ls=%ls is no plain file name (%ls); the package refuses it",
+                                        exeName.c_str(), section, key, value.c_str(), reason.c_str()));
+        }
+    }
+    // Read as the program reads it; no volume Windows can mount holds more than 8 PiB.
+    constexpr uint64_t kLargestVolume = 1ull << 53;
+    const uint64_t declaredSize = SizeValueOf(ini.Get(L"Size", L"PackageSize"));
+    if (declaredSize > kLargestVolume) {
+        lines.Add(kProblem, FormatW(L"%ls: [Size] PackageSize=%ls is more than any drive holds; the package finds no "
+                                    L"place to extract to",
+                                    exeName.c_str(), ini.Get(L"Size", L"PackageSize").c_str()));
+    }
     for (const auto& [key, name] : {std::pair{L"TopImage", L"top"}, std::pair{L"BottomImage", L"bottom"}}) {
         const std::wstring image = ini.Get(L"Images", key);
         if (!image.empty() && FindItem(contents, image.c_str(), kPayloadSettingsEntry) == nullptr) {
@@ -305,7 +304,7 @@ int VerifyPackage(const std::wstring& packagePath, std::vector<OutputLine>& out)
                 continue;
             }
             std::wstring hash;
-            const DWORD code = Md5OfFile(ExtendedPath(path), hash, error);
+            const DWORD code = CExtractorValidator::ComputeFileMd5(LongPath(path), hash, error);
             const std::wstring recorded = ini.Get(L"HashCode", FormatW(L"%03d", n));
             if (code != 0) {
                 lines.Add(kProblem, FormatW(L"%ls: %ls: %ls", name.c_str(), error.c_str(),
@@ -404,7 +403,7 @@ int VerifyPackage(const std::wstring& packagePath, std::vector<OutputLine>& out)
     // What the parts hold against what the properties announce.
     uint64_t total = 0;
     uint32_t count = 0;
-    std::set<std::wstring> unsafe;
+    std::map<std::wstring, std::wstring> unsafe; // stored name -> why the program refuses it
     for (const CabinetInfo& info : cabinets) {
         for (const CabinetFileRecord& file : info.files) {
             if (!file.StartsHere()) {
@@ -412,14 +411,20 @@ int VerifyPackage(const std::wstring& packagePath, std::vector<OutputLine>& out)
             }
             ++count;
             total += file.size;
-            if (!IsSafeStoredName(file.Name())) {
-                unsafe.insert(file.Name());
+            const std::wstring reason = CheckStoredName(NormalizeStoredName(file.Name()));
+            if (!reason.empty()) {
+                unsafe.emplace(file.Name(), reason);
             }
         }
     }
-    for (const std::wstring& name : unsafe) {
-        lines.Add(kProblem, FormatW(L"%ls: the stored name %ls would land outside the extraction folder",
-                                    exeName.c_str(), name.c_str()));
+    for (const auto& [name, reason] : unsafe) {
+        lines.Add(kProblem, FormatW(L"%ls: the stored name %ls would land outside the extraction folder (%ls)",
+                                    exeName.c_str(), name.c_str(), reason.c_str()));
+    }
+    if (lines.Problems() == 0) {
+        for (const OutputLine& line : RunFrontEndChecks(packagePath, contents.payloadOffset, total)) {
+            lines.Add(line.severity, exeName + L": " + line.text);
+        }
     }
     if (lines.Problems() == 0) {
         const std::wstring countText = ini.Get(L"FileCount", L"Count");

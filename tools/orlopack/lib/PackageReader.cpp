@@ -30,23 +30,6 @@ bool ReadAt(HANDLE file, uint64_t offset, void* buffer, DWORD size, DWORD& read)
     return ::SetFilePointerEx(file, position, nullptr, FILE_BEGIN) && ::ReadFile(file, buffer, size, &read, nullptr);
 }
 
-bool IsMarker(const uint8_t* bytes)
-{
-    for (size_t i = 0; i < kPayloadMarkerBytes / 2; ++i) {
-        const wchar_t c = static_cast<wchar_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-        if (c != kPayloadMarkerText[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
-uint32_t U32(const uint8_t* p)
-{
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
-}
-
 } // namespace
 
 bool ReadPackage(const std::wstring& path, PackageContents& contents, std::wstring& error)
@@ -54,7 +37,7 @@ bool ReadPackage(const std::wstring& path, PackageContents& contents, std::wstri
     contents = PackageContents{};
     contents.path = path;
     UniqueFileHandle file(
-        ::CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        ::CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!file) {
         const DWORD code = ::GetLastError();
         error = FormatW(L"cannot open the package %ls: %ls", path.c_str(), SystemText(code).c_str());
@@ -73,43 +56,33 @@ bool ReadPackage(const std::wstring& path, PackageContents& contents, std::wstri
                         path.c_str(), contents.fileSize);
         return false;
     }
-    uint64_t offset = contents.payloadOffset;
+    // The program's own walk and name rules: an entry it would refuse ends the walk here too.
+    int64_t offset = contents.payloadOffset;
     for (;;) {
-        uint8_t head[kPayloadMarkerBytes + 4];
-        DWORD read = 0;
-        if (!ReadAt(file.Get(), offset, head, sizeof(head), read) || read < kPayloadMarkerBytes || !IsMarker(head)) {
+        LARGE_INTEGER position;
+        position.QuadPart = offset;
+        if (!::SetFilePointerEx(file.Get(), position, nullptr, FILE_BEGIN)) {
             break;
         }
-        if (read < sizeof(head)) {
-            contents.damage = FormatW(L"the payload entry at offset %I64u is cut short", offset);
+        const PayloadHeaderRead entry = ReadPayloadEntryHeader(file.Get(), offset);
+        if (entry.result == PayloadHeaderResult::Refused) {
+            contents.damage = entry.problem;
+        }
+        if (entry.result != PayloadHeaderResult::Entry) {
             break;
         }
-        const uint32_t nameBytes = U32(head + kPayloadMarkerBytes);
-        if (nameBytes == 0 || nameBytes % 2 != 0 || nameBytes > kPayloadMaxNameBytes) {
-            contents.damage =
-                FormatW(L"the payload entry at offset %I64u has a bad name length (%u)", offset, nameBytes);
-            break;
-        }
-        std::vector<uint8_t> rest(nameBytes + 6);
-        if (!ReadAt(file.Get(), offset + sizeof(head), rest.data(), static_cast<DWORD>(rest.size()), read) ||
-            read != rest.size()) {
-            contents.damage = FormatW(L"the payload entry at offset %I64u is cut short", offset);
+        const std::wstring dataProblem = CheckPayloadEntryData(entry.header, static_cast<int64_t>(contents.fileSize));
+        if (!dataProblem.empty()) {
+            contents.damage = dataProblem;
             break;
         }
         PayloadItem item;
-        for (uint32_t i = 0; i < nameBytes; i += 2) {
-            item.name += static_cast<wchar_t>(rest[i] | (rest[i + 1] << 8));
-        }
-        item.size = U32(rest.data() + nameBytes);
-        item.type = static_cast<uint16_t>(rest[nameBytes + 4] | (rest[nameBytes + 5] << 8));
-        item.dataOffset = offset + sizeof(head) + rest.size();
-        if (item.dataOffset + item.size > contents.fileSize) {
-            contents.damage = FormatW(L"the payload entry %ls is cut short: %u bytes announced, %I64u present",
-                                      item.name.c_str(), item.size, contents.fileSize - item.dataOffset);
-            break;
-        }
+        item.name = entry.header.name;
+        item.size = entry.header.dataSize;
+        item.type = entry.header.type;
+        item.dataOffset = static_cast<uint64_t>(entry.header.dataOffset);
         contents.items.push_back(item);
-        offset = item.dataOffset + item.size;
+        offset = entry.header.dataOffset + item.size;
     }
     for (const PayloadItem& item : contents.items) {
         if (!EqualsNoCase(item.name, L"Properties_Orlo.ini")) {
@@ -130,7 +103,7 @@ bool ReadPackage(const std::wstring& path, PackageContents& contents, std::wstri
 bool ReadPayloadData(const std::wstring& path, const PayloadItem& item, std::vector<uint8_t>& data, std::wstring& error)
 {
     UniqueFileHandle file(
-        ::CreateFileW(ExtendedPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        ::CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     data.resize(item.size);
     DWORD read = 0;
     if (!file ||

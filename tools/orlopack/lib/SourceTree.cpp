@@ -24,7 +24,7 @@ bool Walk(const std::wstring& root, const std::wstring& relative, SourceScan& sc
 {
     const std::wstring folder = relative.empty() ? root : root + relative;
     WIN32_FIND_DATAW data;
-    UniqueFindHandle find(::FindFirstFileW(ExtendedPath(folder + L"\\*").c_str(), &data));
+    UniqueFindHandle find(::FindFirstFileW(LongPath(folder + L"\\*").c_str(), &data));
     if (!find) {
         const DWORD code = ::GetLastError();
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_NO_MORE_FILES) {
@@ -73,7 +73,7 @@ bool Walk(const std::wstring& root, const std::wstring& relative, SourceScan& sc
             return false;
         }
         // Found out now, not half-way through compressing: a locked or unreadable file.
-        UniqueFileHandle probe(::CreateFileW(ExtendedPath(childPath).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+        UniqueFileHandle probe(::CreateFileW(LongPath(childPath).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                              OPEN_EXISTING, 0, nullptr));
         if (!probe) {
             const DWORD code = ::GetLastError();
@@ -96,20 +96,6 @@ bool Walk(const std::wstring& root, const std::wstring& relative, SourceScan& sc
 }
 
 } // namespace
-
-std::wstring ExtendedPath(const std::wstring& path)
-{
-    if (path.size() < MAX_PATH - 12 || path.compare(0, 4, L"\\\\?\\") == 0) {
-        return path;
-    }
-    if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') {
-        return L"\\\\?\\" + path;
-    }
-    if (path.compare(0, 2, L"\\\\") == 0) {
-        return L"\\\\?\\UNC\\" + path.substr(2);
-    }
-    return path;
-}
 
 std::wstring FullPathOf(const std::wstring& path)
 {
@@ -134,7 +120,7 @@ bool ScanSourceTree(const std::wstring& folder, SourceScan& scan, std::wstring& 
         return false;
     }
     const std::wstring root = FullPathOf(folder);
-    const DWORD attributes = ::GetFileAttributesW(ExtendedPath(root).c_str());
+    const DWORD attributes = ::GetFileAttributesW(LongPath(root).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD code = ::GetLastError();
         error = FormatW(L"the source folder %ls does not exist (%ls)", root.c_str(), SystemText(code).c_str());

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "util/NameRules.h"
+
 namespace orlopack {
 
 struct SourceFile {
@@ -26,9 +28,6 @@ struct SourceScan {
 // Walks `folder` (every file, hidden and system ones included) and checks that each file can be
 // read and stored. False with `error` set on the first file that cannot.
 bool ScanSourceTree(const std::wstring& folder, SourceScan& scan, std::wstring& error);
-
-// A path usable with the wide file functions beyond MAX_PATH ("\\?\" form for long absolute paths).
-std::wstring ExtendedPath(const std::wstring& path);
 
 // Full path without a trailing backslash (except for a drive root).
 std::wstring FullPathOf(const std::wstring& path);
