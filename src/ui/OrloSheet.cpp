@@ -293,7 +293,9 @@ void COrloSheet::InitialiseSheet()
 
     m_topImage.LoadFile(m_context.topImagePath);
     m_bottomImage.LoadFile(m_context.bottomImagePath);
-    m_buttonBackground = ImagePixelOr(m_context.bottomImagePath, 20, 20, RGB(255, 255, 255));
+    // Without a footer image the buttons sit on the sheet's own colour; a white surround would show
+    // as a halo around their rounded corners.
+    m_buttonBackground = ImagePixelOr(m_context.bottomImagePath, 20, 20, kWizardBackground);
 
     // The page area and a footer tall enough for the 30-pixel buttons.
     if (HWND page = PropSheet_GetCurrentPageHwnd(m_window)) {
@@ -747,7 +749,8 @@ void COrloSheet::DrawHeaderTitle(const DRAWITEMSTRUCT& item)
     ::GetWindowTextW(item.hwndItem, text, 512);
     HGDIOBJ oldFont = ::SelectObject(item.hDC, m_titleFont.Get());
     ::SetBkMode(item.hDC, TRANSPARENT);
-    ::SetTextColor(item.hDC, RGB(255, 255, 255));
+    // White on the header strip; a package without one gets dark text on the plain background.
+    ::SetTextColor(item.hDC, m_topImage.Empty() ? RGB(32, 32, 32) : RGB(255, 255, 255));
     ::DrawTextW(item.hDC, text, -1, &area, DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     ::SelectObject(item.hDC, oldFont);
 }

@@ -1,10 +1,10 @@
 // The license page as a person uses it: documents of the chosen language (RTF and plain text), the
 // acceptance boxes with their list images, Next and the default button, and a page without some or
 // all documents.
-#include "Wizard2Fixture.h"
+#include "WizardFixture.h"
 
 namespace {
-using namespace wizard2;
+using namespace wizardtest;
 
 const std::string kLicenseRtf =
     "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Tahoma;}}\\f0\\fs18 {\\b Norlund end user license}\\par "
@@ -26,7 +26,7 @@ std::vector<int> Images(const std::vector<testenv::ListItem>& items)
     return images;
 }
 
-class LicensePage : public Wizard2Test {};
+class LicensePage : public WizardTest {};
 
 TEST_F(LicensePage, DocumentsOfTheChosenLanguageMustBeAcceptedBeforeNext)
 {

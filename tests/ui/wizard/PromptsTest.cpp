@@ -1,9 +1,9 @@
 // The password prompt on the start page and the overwrite prompt of a second run into the same
 // folder, answered with the pointer, the keys and the close box.
-#include "Wizard2Fixture.h"
+#include "WizardFixture.h"
 
 namespace {
-using namespace wizard2;
+using namespace wizardtest;
 
 constexpr int kYes = 1024;
 constexpr int kYesToAll = 1027;
@@ -11,7 +11,7 @@ constexpr int kNo = 1028;
 constexpr int kNoToAll = 1029;
 constexpr int kCloseBox = -1; // not a button: the prompt's close box
 
-class Prompts : public Wizard2Test {
+class Prompts : public WizardTest {
 protected:
     // The process's prompt over the sheet with this control, or null after the wait.
     HWND WaitForPrompt(int controlId, DWORD timeoutMs = 30000)

@@ -1,15 +1,15 @@
 // The extraction-location page as a person uses it: the extract-only rule, a path with a variable,
 // folders that cannot be used, a link that leads elsewhere, and the folder browser.
-#include "Wizard2Fixture.h"
+#include "WizardFixture.h"
 
 #include <commctrl.h>
 
 #include "FolderLink.h"
 
 namespace {
-using namespace wizard2;
+using namespace wizardtest;
 
-class LocationPage : public Wizard2Test {};
+class LocationPage : public WizardTest {};
 
 TEST_F(LocationPage, ExtractOnlyHidesAndUnticksDeleteOnExit)
 {
