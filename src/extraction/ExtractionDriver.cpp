@@ -108,6 +108,7 @@ void ExtractPackage(const ExtractionTarget& target)
         }
         if (validation != 0) {
             settings.SetExtractionStatus(validation);
+            settings.SetReportedFileName(CUtil::SplitPath(failedFile, 1));  // named on the finish page
             channel.ErrorText(validation, failedFile);
             channel.Finish(UM_EXTRACTION_FAILED);
             return;

@@ -13,6 +13,7 @@
 #include "ui/OrloSheet.h"
 #include "ui/WizardMessages.h"
 #include "util/ProcessContext.h"
+#include "util/SentMessageWait.h"
 
 namespace {
 constexpr int kHeading = 1062;
@@ -43,6 +44,7 @@ void CAutoLaunchSilentPage::OnInitDialog()
     WorkerThread& worker = *m_sheet.Context().worker;
     if (FAILED(worker.Start(m_window, LaunchSetupThread))) {
         Log().WriteLine(kLogError, L"LaunchSetupThread", L"The launch could not be started");
+        m_launchReturned = true;
         ::PostMessageW(m_window, UM_LAUNCH_THREAD_DONE, 0, 0);
     }
 }
@@ -67,6 +69,9 @@ unsigned __stdcall CAutoLaunchSilentPage::LaunchSetupThread(void* worker)
     HandleLaunchSetup(nullptr, nullptr, link);
     if (SUCCEEDED(com)) {
         ::CoUninitialize();
+    }
+    if (auto* self = dynamic_cast<CAutoLaunchSilentPage*>(CWizardPage::FromWindow(page))) {
+        self->m_launchReturned = true;
     }
     ::PostMessageW(page, UM_LAUNCH_THREAD_DONE, 0, 0);
     return 0;
@@ -98,10 +103,9 @@ bool CAutoLaunchSilentPage::OnMessage(UINT message, WPARAM wParam, LPARAM /*lPar
 void CAutoLaunchSilentPage::OnLaunchSetupFinish()
 {
     WorkerThread& worker = *m_sheet.Context().worker;
-    const HANDLE thread = worker.ThreadHandle();
-    const bool running = thread != nullptr && thread != INVALID_HANDLE_VALUE &&
-                         ::WaitForSingleObject(thread, 0) == WAIT_TIMEOUT;
-    if (!running) {
+    if (m_launchReturned.load()) {
+        // The launch step is over; the worker only has to return.
+        WaitAnsweringSentMessages(worker.ThreadHandle());
         worker.WaitAndClose(0);
         ::PostMessageW(m_window, UM_LAUNCH_COMPLETE, 0, 0);
         return;

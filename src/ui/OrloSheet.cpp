@@ -402,7 +402,7 @@ void COrloSheet::OnPageActivated(CWizardPage& page)
 
 void COrloSheet::ActivatePage(WizardPage kind)
 {
-    if (m_window != nullptr && HasPage(kind)) {
+    if (m_window != nullptr && HasPage(kind) && !IsActive(kind)) {
         PropSheet_SetCurSelByID(m_window, TemplateOf(kind));
     }
 }
@@ -529,7 +529,7 @@ void COrloSheet::FocusNextButton(bool setFocus)
         return;
     }
     if (!m_nextButton->EnabledState()) {
-        FocusCancelButton();
+        GiveFocusLook(m_cancelButton.get(), setFocus);
         return;
     }
     GiveFocusLook(m_nextButton.get(), setFocus);
@@ -580,8 +580,9 @@ int COrloSheet::ConfirmCancel()
         result = kCancelFromLaunchPage;
     }
     if (m_hasActivePage) {
-        Settings().SetExtractionStatus(11);
+        // After the page's own step: a worker that is stopped there writes its last status first.
         CancelledOnPage(m_activePage);
+        Settings().SetExtractionStatus(IsActive(WizardPage::Requirements) ? -1 : IsActive(WizardPage::Launch) ? 12 : 11);
     }
     return result;
 }
@@ -607,11 +608,9 @@ void COrloSheet::CancelledOnPage(WizardPage kind)
         Log().WriteLine(kLogInfo, kCancelFunction, L"User canceled the Browse Dialog");
         break;
     case WizardPage::Requirements:
-        Settings().SetExtractionStatus(-1);
         break;
     case WizardPage::Launch:
         Log().WriteLine(kLogInfo, kCancelFunction, L"User canceled the AutoLaunch Installation Dialog");
-        Settings().SetExtractionStatus(12);
         break;
     case WizardPage::Finish:
         break;

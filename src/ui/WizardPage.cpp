@@ -23,6 +23,11 @@ HPROPSHEETPAGE CWizardPage::CreatePage(HINSTANCE instance, const std::wstring& t
     return ::CreatePropertySheetPageW(&page);
 }
 
+CWizardPage* CWizardPage::FromWindow(HWND window)
+{
+    return window != nullptr ? reinterpret_cast<CWizardPage*>(::GetWindowLongPtrW(window, DWLP_USER)) : nullptr;
+}
+
 void CWizardPage::Initialise()
 {
     if (m_window != nullptr && m_sheet.Ready()) {

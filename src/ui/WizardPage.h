@@ -23,6 +23,9 @@ public:
     // The page for the property sheet: no wizard header, title = the package's display name.
     HPROPSHEETPAGE CreatePage(HINSTANCE instance, const std::wstring& title);
 
+    // The page behind a page window (null for any other window).
+    static CWizardPage* FromWindow(HWND window);
+
     WizardPage Kind() const { return m_kind; }
     int TemplateId() const { return m_templateId; }
     HWND Window() const { return m_window; }

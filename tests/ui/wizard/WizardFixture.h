@@ -58,6 +58,7 @@ struct PackageSpec {
     std::wstring package; // further [Package] lines
     std::wstring runtime; // further [Runtime] lines
     std::wstring extra;   // further sections
+    std::wstring os = L"OSAllowed=Windows61+\r\n";  // the [OS] section
     std::vector<std::pair<std::wstring, std::string>> files = {{L"readme.txt", "read me\r\n"}};
     std::vector<std::pair<std::wstring, std::string>> documents;  // license documents: name, content
     std::vector<std::pair<std::wstring, std::wstring>> languages; // language files: name, UTF-16 text
@@ -105,7 +106,7 @@ public:
         options.templateText = L"[Package]\r\nName=WizardTest\r\nNameDispl=Wizard Test\r\nVersionString=2.0\r\n" +
                                spec.package + L"[Dialogs]\r\n" +
                                spec.dialogs + L"[Runtime]\r\nAllowChangeTarget=1\r\nExtractPath=" + target + L"\r\n" +
-                               spec.runtime + L"[OS]\r\nOSAllowed=Windows61+\r\n[LogFiles]\r\n" +
+                               spec.runtime + L"[OS]\r\n" + spec.os + L"[LogFiles]\r\n" +
                                L"ExtractLogFileName=" + kLogName + L"\r\n" + spec.extra;
         options.outputFolder = m_dir / L"out";
         options.baseName = L"WizardTest";
