@@ -72,11 +72,11 @@ TEST_F(Flow, ClickingThroughEveryPageInstallsMultiPartAndSingleFilePackages)
         const PackageSpec spec = Everything(singleFile);
         testenv::WizardDriver& wizard = Start(spec);
         NextUntil(kLicenseList);
-        wizard.Screenshot(L"flow-license");
+        Shot(L"flow-license");
         NextUntil(kPathEdit);
         ASSERT_TRUE(wizard.Click(kNext));
         ASSERT_TRUE(wizard.WaitForPage(kFinishText, 60000));
-        wizard.Screenshot(L"wizard-finish");
+        Shot(L"wizard-finish");
         EXPECT_EQ(wizard.Read(kFinishText).text, L"Installation complete: " + kDisplayName);
         EXPECT_NE(wizard.Read(kFinishMessage).text.find(L"The setup has finished."), std::wstring::npos);
         EXPECT_EQ(FinishAndWait(), 0);
@@ -192,7 +192,7 @@ TEST_F(Flow, RequirementsListTheirMessagesCutToFitAndRetryMovesOnForGood)
         EXPECT_EQ(list.find(std::wstring(c.cut + 1, L'r')), std::wstring::npos);
         EXPECT_EQ(wizard.Read(kNext).text, L"&Retry");
         EXPECT_TRUE(wizard.Read(kBack).visible);
-        wizard.Screenshot(L"flow-requirements");
+        Shot(L"flow-requirements");
 
         ASSERT_TRUE(wizard.Click(kNext));  // still not met: the page stays
         ASSERT_TRUE(testenv::WaitUntil([&] { return wizard.Read(kRequirementsList).text == list; }, 5000));
@@ -285,7 +285,7 @@ TEST_F(Flow, CancelOnTheLaunchPageLetsTheRunningSetupFinishAndStartsNoOther)
     EXPECT_TRUE(testenv::WaitUntil([&] { return !wizard.Read(kCancel).enabled; }, 5000));
     EXPECT_EQ(TrimW(wizard.Read(kLaunchStatus).text),
               L"After current installation is finished, further installations(if any) will be cancelled.");
-    wizard.Screenshot(L"flow-launch-cancelled");
+    Shot(L"flow-launch-cancelled");
     ASSERT_TRUE(wizard.WaitForPage(kFinishText, 60000));
     EXPECT_EQ(wizard.Read(kFinishText).text, L"The installation of " + kDisplayName + L" has been cancelled.");
     EXPECT_EQ(FinishAndWait(), 0);

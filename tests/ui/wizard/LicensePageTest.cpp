@@ -56,7 +56,7 @@ TEST_F(LicensePage, DocumentsOfTheChosenLanguageMustBeAcceptedBeforeNext)
     EXPECT_TRUE(wizard.Read(kBack).visible);
     EXPECT_FALSE(wizard.Read(kNext).enabled);
     EXPECT_EQ(DefaultButton(), kCancel);
-    wizard.Screenshot(L"license-page");
+    Shot(L"license-page");
 
     // Each box ticks its item; Next needs both, and unticking takes it away again.
     ASSERT_TRUE(wizard.Click(kLicenseBox));

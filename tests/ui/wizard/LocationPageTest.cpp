@@ -30,7 +30,7 @@ TEST_F(LocationPage, ExtractOnlyHidesAndUnticksDeleteOnExit)
     ASSERT_TRUE(wizard.Click(kExtractOnlyBox));
     ASSERT_TRUE(testenv::WaitUntil([&] { return wizard.Read(kDeleteOnExitBox).visible; }, 5000));
     EXPECT_EQ(wizard.Read(kDeleteOnExitBox).checked, BST_UNCHECKED);
-    wizard.Screenshot(L"location-page");
+    Shot(L"location-page");
     CancelAndClose();
     EXPECT_TRUE(Logged("Delete extracted file on delete is enabled by user"));
     EXPECT_TRUE(Logged("Extract the package and donot install option is checked.Enabling the controls for extract "

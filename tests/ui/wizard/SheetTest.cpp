@@ -49,7 +49,7 @@ TEST_F(Sheet, WelcomeAndLanguagePagesSwitchEveryTextAtOnceAndCancelOnlyWhenConfi
     EXPECT_TRUE(Usable(kNext) && Usable(kCancel));
     EXPECT_FALSE(wizard.Read(kFinish).visible);
     EXPECT_EQ(DefaultButton(), kNext);
-    wizard.Screenshot(L"wizard-welcome");
+    Shot(L"wizard-welcome");
 
     ASSERT_TRUE(wizard.Click(kNext));
     ASSERT_TRUE(wizard.WaitForPage(kLanguagePrompt));
@@ -57,14 +57,14 @@ TEST_F(Sheet, WelcomeAndLanguagePagesSwitchEveryTextAtOnceAndCancelOnlyWhenConfi
     EXPECT_EQ(wizard.Read(kLanguageRadio1).text, L"&English");
     EXPECT_EQ(wizard.Read(kLanguageRadio1).checked, BST_CHECKED);
     EXPECT_EQ(DefaultButton(), kNext);
-    wizard.Screenshot(L"wizard-language");
+    Shot(L"wizard-language");
 
     ASSERT_TRUE(wizard.Click(kLanguageRadio2));
     EXPECT_TRUE(testenv::WaitUntil([&] { return wizard.Read(kNext).text == L"&Weiter >"; }, 5000));
     EXPECT_EQ(TrimW(wizard.Read(kLanguagePrompt).text), L"Bitte w\u00e4hlen Sie die Sprache:");
     EXPECT_EQ(wizard.Read(kBack).text, L"< &Zur\u00fcck");
     EXPECT_EQ(wizard.Read(kCancel).text, L"&Abbrechen");
-    wizard.Screenshot(L"wizard-language-german");
+    Shot(L"wizard-language-german");
 
     // Cancel asks first; No keeps the page as it was.
     ASSERT_TRUE(wizard.Click(kCancel));
@@ -176,7 +176,7 @@ TEST_F(Sheet, KeyboardMovesTheFocusedLookAndTheDefaultButton)
     // The pointer over a button gives it the hover look, a ring of another colour.
     ASSERT_TRUE(wizard.Hover(kCancel));
     EXPECT_TRUE(testenv::WaitUntil([&] { return Near(RingOf(kCancel), RGB(239, 181, 73)); }, 3000));
-    wizard.Screenshot(L"wizard-focus-and-hover");
+    Shot(L"wizard-focus-and-hover");
 
     ASSERT_TRUE(wizard.Press(VK_SPACE));  // Back, which has the focus
     ASSERT_TRUE(wizard.WaitForPage(kWelcomeText));

@@ -209,6 +209,14 @@ protected:
         ASSERT_TRUE(testenv::WaitUntil([&] { return wizard.Read(id).text == text; }, 5000)) << WideToUtf8(text);
     }
 
+    // A picture of the sheet once the page shown last has painted itself.
+    void Shot(const std::wstring& name) const
+    {
+        ::Sleep(400);
+        const CaptureResult capture = m_wizard->Screenshot(name);
+        EXPECT_TRUE(capture.saved) << capture.error;
+    }
+
     // The page's default button (DM_GETDEFID), 0 when it has none.
     int DefaultButton() const
     {
