@@ -70,7 +70,7 @@ unsigned __stdcall CAutoLaunchSilentPage::LaunchSetupThread(void* worker)
     if (SUCCEEDED(com)) {
         ::CoUninitialize();
     }
-    if (auto* self = dynamic_cast<CAutoLaunchSilentPage*>(CWizardPage::FromWindow(page))) {
+    if (auto* self = dynamic_cast<CAutoLaunchSilentPage*>(CDialogBinding::FromWindow(page))) {
         self->m_launchReturned = true;
     }
     ::PostMessageW(page, UM_LAUNCH_THREAD_DONE, 0, 0);

@@ -35,30 +35,7 @@ CExtractPassword::CExtractPassword(COrloSheet& sheet) : m_sheet(sheet) {}
 INT_PTR CExtractPassword::DoModal()
 {
     return ::DialogBoxParamW(m_sheet.Context().instance, MAKEINTRESOURCEW(kPasswordTemplate), m_sheet.Window(),
-                             DialogProc, reinterpret_cast<LPARAM>(this));
-}
-
-INT_PTR CALLBACK CExtractPassword::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
-{
-    auto* self = reinterpret_cast<CExtractPassword*>(::GetWindowLongPtrW(window, DWLP_USER));
-    if (message == WM_INITDIALOG) {
-        self = reinterpret_cast<CExtractPassword*>(lParam);
-        ::SetWindowLongPtrW(window, DWLP_USER, lParam);
-        self->m_window = window;
-    }
-    if (self == nullptr) {
-        return FALSE;
-    }
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, DWLP_USER, 0);
-        self->m_window = nullptr;
-        return FALSE;
-    }
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        return FALSE;  // nothing may escape into the window system
-    }
+                             CDialogBinding::DialogProc, reinterpret_cast<LPARAM>(static_cast<CDialogBinding*>(this)));
 }
 
 INT_PTR CExtractPassword::HandleMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/)

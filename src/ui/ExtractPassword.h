@@ -4,21 +4,21 @@
 // the whole wizard.
 #include <windows.h>
 
+#include "ui/DialogBinding.h"
+
 class COrloSheet;
 
-class CExtractPassword {
+class CExtractPassword : public CDialogBinding {
 public:
     explicit CExtractPassword(COrloSheet& sheet);
     // IDOK when the right password was typed; 0 when the user cancelled the wizard.
     INT_PTR DoModal();
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
-    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnInitDialog();
     void OnBnClickedOk();
     void OnCancel();
 
     COrloSheet& m_sheet;
-    HWND m_window = nullptr;
 };

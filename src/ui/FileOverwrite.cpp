@@ -59,7 +59,7 @@ int CFileOverwrite::DoModal()
 {
     HWND owner = m_sheet.Window();
     m_window = ::CreateDialogParamW(m_sheet.Context().instance, MAKEINTRESOURCEW(kOverwriteTemplate), owner, DialogProc,
-                                    reinterpret_cast<LPARAM>(this));
+                                    reinterpret_cast<LPARAM>(static_cast<CDialogBinding*>(this)));
     if (m_window == nullptr) {
         const DWORD error = ::GetLastError();
         Log().WriteLine(kLogError, kLogFunction, L"The overwrite prompt could not be created : %lu", error);
@@ -98,29 +98,6 @@ int CFileOverwrite::DoModal()
     ::DestroyWindow(m_window);
     m_window = nullptr;
     return m_answer;
-}
-
-INT_PTR CALLBACK CFileOverwrite::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
-{
-    auto* self = reinterpret_cast<CFileOverwrite*>(::GetWindowLongPtrW(window, DWLP_USER));
-    if (message == WM_INITDIALOG) {
-        self = reinterpret_cast<CFileOverwrite*>(lParam);
-        ::SetWindowLongPtrW(window, DWLP_USER, lParam);
-        self->m_window = window;
-    }
-    if (self == nullptr) {
-        return FALSE;
-    }
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, DWLP_USER, 0);
-        self->m_window = nullptr;
-        return FALSE;
-    }
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        return FALSE; // nothing may escape into the window system
-    }
 }
 
 INT_PTR CFileOverwrite::HandleMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/)

@@ -4,6 +4,8 @@
 // arrow keys and Tab move among them, Escape does nothing, the close box answers Cancel.
 #include <windows.h>
 
+#include "ui/DialogBinding.h"
+
 #include <array>
 #include <memory>
 #include <string>
@@ -12,7 +14,7 @@
 
 class COrloSheet;
 
-class CFileOverwrite {
+class CFileOverwrite : public CDialogBinding {
 public:
     CFileOverwrite(COrloSheet& sheet, std::wstring fileName);
     ~CFileOverwrite();
@@ -23,8 +25,7 @@ public:
     int DoModal();
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
-    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnInitDialog();
     void CreateButtons();
     bool PreTranslateMessage(const MSG& message);
@@ -34,7 +35,6 @@ private:
 
     COrloSheet& m_sheet;
     std::wstring m_fileName;
-    HWND m_window = nullptr;
     int m_answer = 1004;
     bool m_done = false;
     bool m_inKey = false; // a key handler that moves the focus must not run again inside itself

@@ -48,7 +48,7 @@ INT_PTR CUnattendedExtracter::DoModal(HINSTANCE instance)
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&controls);
     m_window = ::CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_UNATTENDED), nullptr, DialogProc,
-                                    reinterpret_cast<LPARAM>(this));
+                                    reinterpret_cast<LPARAM>(static_cast<CDialogBinding*>(this)));
     if (m_window == nullptr) {
         const DWORD error = ::GetLastError();
         Log().WriteLine(kLogError, L"CUnattendedExtracter", L"The progress window could not be created : %lu", error);
@@ -71,28 +71,6 @@ INT_PTR CUnattendedExtracter::DoModal(HINSTANCE instance)
     ::DestroyWindow(m_window);
     m_window = nullptr;
     return m_result;
-}
-
-INT_PTR CALLBACK CUnattendedExtracter::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
-{
-    auto* self = reinterpret_cast<CUnattendedExtracter*>(::GetWindowLongPtrW(window, DWLP_USER));
-    if (message == WM_INITDIALOG) {
-        self = reinterpret_cast<CUnattendedExtracter*>(lParam);
-        ::SetWindowLongPtrW(window, DWLP_USER, lParam);
-        self->m_window = window;
-    }
-    if (self == nullptr) {
-        return FALSE;
-    }
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, DWLP_USER, 0);
-        return FALSE;
-    }
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        return FALSE;  // nothing may escape into the window system
-    }
 }
 
 INT_PTR CUnattendedExtracter::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)

@@ -4,12 +4,14 @@
 // step. In silent mode the window exists but is never shown.
 #include <windows.h>
 
+#include "ui/DialogBinding.h"
+
 #include <functional>
 
 #include "util/Handles.h"
 #include "util/WorkerThread.h"
 
-class CUnattendedExtracter {
+class CUnattendedExtracter : public CDialogBinding {
 public:
     // `visible`: the unattended option of the command line; `statusFont` from start-up; `job` is
     // the worker procedure (the extraction driver); `quit` ends the process after a confirmed cancel
@@ -26,8 +28,7 @@ public:
     HWND Window() const { return m_window; }
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
-    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnInitDialog();
     void OnProgress(WPARAM step, LPARAM value);
     void OnExtractionDone();
@@ -37,7 +38,6 @@ private:
     void End(INT_PTR result);
 
     HINSTANCE m_instance = nullptr;
-    HWND m_window = nullptr;
     HWND m_progress = nullptr;
     HWND m_status = nullptr;
     UniqueGdiObject m_statusFont;

@@ -18,14 +18,9 @@ HPROPSHEETPAGE CWizardPage::CreatePage(HINSTANCE instance, const std::wstring& t
     page.hInstance = instance;
     page.pszTemplate = MAKEINTRESOURCEW(m_templateId);
     page.pszTitle = m_title.c_str();
-    page.pfnDlgProc = DialogProc;
-    page.lParam = reinterpret_cast<LPARAM>(this);
+    page.pfnDlgProc = PageDialogProc;
+    page.lParam = reinterpret_cast<LPARAM>(static_cast<CDialogBinding*>(this));
     return ::CreatePropertySheetPageW(&page);
-}
-
-CWizardPage* CWizardPage::FromWindow(HWND window)
-{
-    return window != nullptr ? reinterpret_cast<CWizardPage*>(::GetWindowLongPtrW(window, DWLP_USER)) : nullptr;
 }
 
 void CWizardPage::Initialise()
@@ -39,30 +34,6 @@ void CWizardPage::Activate()
 {
     if (m_window != nullptr && m_sheet.Ready()) {
         OnSetActive();
-    }
-}
-
-INT_PTR CALLBACK CWizardPage::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
-{
-    auto* self = reinterpret_cast<CWizardPage*>(::GetWindowLongPtrW(window, DWLP_USER));
-    if (message == WM_INITDIALOG) {
-        const auto* page = reinterpret_cast<const PROPSHEETPAGEW*>(lParam);
-        self = reinterpret_cast<CWizardPage*>(page->lParam);
-        ::SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
-        self->m_window = window;
-    }
-    if (self == nullptr) {
-        return FALSE;
-    }
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, DWLP_USER, 0);
-        self->m_window = nullptr;
-        return FALSE;
-    }
-    try {
-        return self->HandleMessage(message, wParam, lParam);
-    } catch (...) {
-        return FALSE;  // nothing may escape into the window system
     }
 }
 

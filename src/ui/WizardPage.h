@@ -1,8 +1,10 @@
 #pragma once
 // CWizardPage: what every page of the wizard shares. A page is a dialog template shown by the
-// sheet; this class keeps `this` with the page window, turns the sheet's notifications into the
+// sheet; this class turns the sheet's notifications into the
 // handlers below, paints the page background with the header strip, and sets fitted label texts.
 #include <windows.h>
+
+#include "ui/DialogBinding.h"
 
 #include <prsht.h>
 
@@ -13,18 +15,12 @@
 
 class COrloSheet;
 
-class CWizardPage {
+class CWizardPage : public CDialogBinding {
 public:
     CWizardPage(COrloSheet& sheet, WizardPage kind, int templateId);
-    virtual ~CWizardPage() = default;
-    CWizardPage(const CWizardPage&) = delete;
-    CWizardPage& operator=(const CWizardPage&) = delete;
 
     // The page for the property sheet: no wizard header, title = the package's display name.
     HPROPSHEETPAGE CreatePage(HINSTANCE instance, const std::wstring& title);
-
-    // The page behind a page window (null for any other window).
-    static CWizardPage* FromWindow(HWND window);
 
     WizardPage Kind() const { return m_kind; }
     int TemplateId() const { return m_templateId; }
@@ -63,11 +59,9 @@ protected:
     void Repaint();
 
     COrloSheet& m_sheet;
-    HWND m_window = nullptr;
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
-    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     INT_PTR Result(LRESULT value);
 
     WizardPage m_kind;
