@@ -32,15 +32,20 @@ bool Near(COLORREF seen, COLORREF expected)
     return close(GetRValue(seen), GetRValue(expected)) && close(GetGValue(seen), GetGValue(expected)) &&
            close(GetBValue(seen), GetBValue(expected));
 }
-}  // namespace
-
-TEST_F(Sheet, WelcomeAndLanguagePagesSwitchEveryTextAtOnceAndCancelOnlyWhenConfirmed)
+// Welcome and language pages of a package offered in English and German.
+PackageSpec WelcomeAndLanguageInTwoLanguages()
 {
     PackageSpec spec;
     spec.dialogs = L"WelcomeDialog=1\r\nLanguageDialog=1\r\n";
     spec.extra = L"[Languages]\r\nSetupLanguages=1033;1031\r\n";
     spec.languages = {{L"Defaultx.ulf", kCaptions}, {L"default1031.ulf", kGerman}};
-    testenv::WizardDriver& wizard = Start(spec);
+    return spec;
+}
+}  // namespace
+
+TEST_F(Sheet, WelcomeAndLanguagePagesSwitchEveryTextAtOnceAndCancelOnlyWhenConfirmed)
+{
+    testenv::WizardDriver& wizard = Start(WelcomeAndLanguageInTwoLanguages());
 
     ASSERT_TRUE(wizard.WaitForPage(kWelcomeText));
     EXPECT_EQ(wizard.Read(kWelcomeText).text, L"Welcome to the Setup of " + kDisplayName + L".");
@@ -153,11 +158,7 @@ TEST_F(Sheet, EscapeAndTheCloseBoxAskBeforeCancellingAndEscapeFinishesTheFinishP
 
 TEST_F(Sheet, KeyboardMovesTheFocusedLookAndTheDefaultButton)
 {
-    PackageSpec spec;
-    spec.dialogs = L"WelcomeDialog=1\r\nLanguageDialog=1\r\n";
-    spec.extra = L"[Languages]\r\nSetupLanguages=1033;1031\r\n";
-    spec.languages = {{L"Defaultx.ulf", kCaptions}, {L"default1031.ulf", kGerman}};
-    testenv::WizardDriver& wizard = Start(spec);
+    testenv::WizardDriver& wizard = Start(WelcomeAndLanguageInTwoLanguages());
     ASSERT_TRUE(wizard.WaitForPage(kWelcomeText));
     ASSERT_TRUE(wizard.Press(VK_RETURN));  // Next
     ASSERT_TRUE(wizard.WaitForPage(kLanguagePrompt));
