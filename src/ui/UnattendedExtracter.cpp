@@ -29,7 +29,8 @@ unsigned __stdcall LaunchThread(void* /*worker*/)
 
 CUnattendedExtracter::CUnattendedExtracter(int visible, WorkerThread& worker, const LOGFONTW& statusFont,
                                            WorkerThread::Procedure job, std::function<void()> quit)
-    : m_statusFontDescription(statusFont), m_worker(worker), m_job(job), m_quit(std::move(quit)), m_visible(visible)
+    : m_statusFontDescription(statusFont), m_worker(worker), m_job(job), m_quit(std::move(quit)),
+      m_reports(nullptr, [this](WPARAM step, LPARAM value) { OnProgress(step, value); }), m_visible(visible)
 {
 }
 
@@ -103,6 +104,11 @@ INT_PTR CUnattendedExtracter::HandleMessage(UINT message, WPARAM wParam, LPARAM 
         OnProgress(wParam, lParam);
         AskToCancelIfRequested(::InSendMessage() != FALSE);
         return TRUE;
+    case UM_WORKER_REPORTS:
+        m_reports.Handle(wParam);
+        AskToCancelIfRequested(::InSendMessage() != FALSE);
+        ::SetWindowLongPtrW(m_window, DWLP_MSGRESULT, 1);
+        return TRUE;
     case UM_LOG_REQUEST: {
         const auto* record = reinterpret_cast<const ExtractLogRecord*>(wParam);
         if (record != nullptr) {
@@ -146,6 +152,7 @@ INT_PTR CUnattendedExtracter::HandleMessage(UINT message, WPARAM wParam, LPARAM 
 
 void CUnattendedExtracter::OnInitDialog()
 {
+    m_reports.SetWindow(m_window);
     m_progress = ::GetDlgItem(m_window, IDC_UNATTENDED_PROGRESS);
     m_status = ::GetDlgItem(m_window, IDC_UNATTENDED_STATUS);
     HICON icon = ::LoadIconW(m_instance, MAKEINTRESOURCEW(IDI_TARVEX));
@@ -240,6 +247,7 @@ void CUnattendedExtracter::OnClose()
         return;  // a close while the setup runs or while the question is open changes nothing
     }
     m_closeRequested = true;
+    Flags().HoldWorker = 1; // it reports and waits at its next file
 }
 
 void CUnattendedExtracter::AskToCancelIfRequested(bool workerWaiting)

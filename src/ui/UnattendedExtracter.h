@@ -6,6 +6,7 @@
 
 #include <functional>
 
+#include "ui/WorkerReportReceiver.h"
 #include "util/Handles.h"
 #include "util/WorkerThread.h"
 
@@ -45,6 +46,7 @@ private:
     WorkerThread& m_worker;
     WorkerThread::Procedure m_job;
     std::function<void()> m_quit;
+    CWorkerReportReceiver m_reports;
     int m_visible = 0;
     int m_counter = 0;
     int m_started = 0;

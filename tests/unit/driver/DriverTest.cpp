@@ -174,7 +174,11 @@ TEST_F(Driver, PartRemovedWhileExtractionRuns)
 {
     MakePackage(ThreeParts(), 40 * 1024);
     testenv::RecordingWindow window;
+    // The window holds the worker before every file, as while it asks the user something, so it
+    // hears of each file before the next one starts.
+    Flags().HoldWorker = 1;
     window.OnEvent([this](const testenv::WindowEvent& event) {
+        Flags().HoldWorker = 1;
         if (event.message == UM_PROGRESS && event.wParam == 1) {
             ::DeleteFileW(m_parts[1].c_str()); // a.bin is done; b.bin runs into part 2
         }
