@@ -34,6 +34,8 @@ public:
     void Progress(WPARAM wParam, LPARAM lParam) { m_reports.Progress(wParam, lParam); }
     // Before anyone else sends the window lines of their own (the payload reader).
     void Flush() { m_reports.Flush(); }
+    // Before a long step without lines (hashing the parts): what was said before it shows now.
+    void Post() { m_reports.Post(); }
     // Posted after every report has been handled.
     void Finish(UINT message)
     {
@@ -97,6 +99,7 @@ void ExtractPackage(const ExtractionTarget& target)
     channel.Log(kLogInfo, L"%ls", L"Checking for parts");
 
     if (settings.GetMultiPartDownload() == 1) {
+        channel.Post();
         std::wstring failedFile;
         std::list<std::wstring> lines;
         const int validation = Validator().ValidateParts(failedFile, settings.GetOverwriteWithoutPrompting(), lines);

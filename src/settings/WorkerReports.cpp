@@ -49,6 +49,9 @@ void CWorkerReports::PostIfDue()
 
 void CWorkerReports::Post()
 {
+    if (!m_batch) {
+        return;
+    }
     m_lastPost = ::GetTickCount64();
     WorkerReportBatch* batch = m_batch.release();
     if (batch != nullptr && !::PostMessageW(m_window, UM_WORKER_REPORTS, reinterpret_cast<WPARAM>(batch), 0)) {

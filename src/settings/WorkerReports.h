@@ -41,12 +41,13 @@ public:
     void Progress(WPARAM step, LPARAM value);
     // Posts what waits when it has waited long enough; for a worker busy with one large piece of work.
     void PostIfDue();
+    // Posts what waits now; before a long step without reports, so that its lines are not held back.
+    void Post();
     // Returns once the window has handled every report made so far.
     void Flush();
 
 private:
     void Add(WorkerReport report);
-    void Post();
 
     HWND m_window = nullptr;
     std::unique_ptr<WorkerReportBatch> m_batch;
