@@ -158,7 +158,7 @@ int CCabDecompressor::ExtractCabinet(const std::wstring& cabinetPath, const std:
     }
     FinishOutput();
     if (m_options.reports != nullptr) {
-        m_options.reports->Flush(); // the window has every line of the extraction when it returns
+        m_options.reports->Hold(); // the window has every line of the extraction when it returns
     }
     if (!m_error.HasError()) {
         return 0;

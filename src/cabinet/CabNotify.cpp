@@ -280,7 +280,7 @@ CCabDecompressor::FileOverwriteResult CCabDecompressor::FileOverwrite(const std:
         if (HasWindow()) {
             // The prompt's window writes lines of its own: ours must be in the log before them.
             if (m_options.reports != nullptr) {
-                m_options.reports->Flush();
+                m_options.reports->Hold();
             }
             ::SendMessageW(m_options.window, UM_ASK_OVERWRITE, 0, 0);
         }

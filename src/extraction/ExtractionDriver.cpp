@@ -33,7 +33,7 @@ public:
     }
     void Progress(WPARAM wParam, LPARAM lParam) { m_reports.Progress(wParam, lParam); }
     // Before anyone else sends the window lines of their own (the payload reader).
-    void Flush() { m_reports.Flush(); }
+    void Hold() { m_reports.Hold(); }
     // Before a long step without lines (hashing the parts): what was said before it shows now.
     void Post() { m_reports.Post(); }
     // Posted after every report has been handled.
@@ -53,7 +53,7 @@ public:
     void Checkpoint()
     {
         if (Flags().HoldWorker.exchange(0) != 0) {
-            m_reports.Flush();
+            m_reports.Hold();
         }
     }
     CWorkerReports& Reports() { return m_reports; }
@@ -81,7 +81,7 @@ void ExtractPackage(const ExtractionTarget& target)
 
     const std::wstring tempFolder = CUtil::EnsureTrailingBackslash(settings.GetOrloTempDir());
     if (settings.GetMultiPartDownload() != 1) {
-        channel.Flush(); // the reader sends its own lines
+        channel.Hold(); // the reader sends its own lines
         CExtractor reader(target.window, static_cast<int32_t>(settings.GetPackageSizeMember() & 0xFFFFFFFFu));
         const int copied = reader.ExtractFile(executable, tempFolder, kPayloadPackageEntry, payloadOffset,
                                               static_cast<uint32_t>(kPayloadChunkSize));

@@ -61,6 +61,13 @@ void CWorkerReports::Post()
 
 void CWorkerReports::Flush()
 {
+    if (m_batch) {
+        Hold();
+    }
+}
+
+void CWorkerReports::Hold()
+{
     if (!HasWindow()) {
         m_batch.reset();
         return;

@@ -4,7 +4,7 @@
 // holds kBatchLines reports or when kBatchMilliseconds have passed since the last one went out, and
 // Flush() hands over the rest synchronously. The window handles batches with
 // CWorkerReportReceiver (ui/), which keeps every report whole and in the order it was made, also
-// across a Flush() that overtakes batches still waiting in the window's queue.
+// across a sent batch that overtakes batches still waiting in the window's queue.
 //
 // One thread reports through an object; the window must not go away while it reports.
 #include <windows.h>
@@ -43,8 +43,13 @@ public:
     void PostIfDue();
     // Posts what waits now; before a long step without reports, so that its lines are not held back.
     void Post();
-    // Returns once the window has handled every report made so far.
+    // Returns once the window has handled every report made so far (at once when none waits here;
+    // batches already posted reach the window before anything posted later).
     void Flush();
+    // Hands over what waits and returns once the window has handled it and every batch before it,
+    // also when nothing waits: before another message is sent to the window (which would overtake
+    // posted batches), and where the window may keep the worker waiting while it asks the user.
+    void Hold();
 
 private:
     void Add(WorkerReport report);
