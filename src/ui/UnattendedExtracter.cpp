@@ -30,7 +30,15 @@ unsigned __stdcall LaunchThread(void* /*worker*/)
 CUnattendedExtracter::CUnattendedExtracter(int visible, WorkerThread& worker, const LOGFONTW& statusFont,
                                            WorkerThread::Procedure job, std::function<void()> quit)
     : m_statusFontDescription(statusFont), m_worker(worker), m_job(job), m_quit(std::move(quit)),
-      m_reports(nullptr, [this](WPARAM step, LPARAM value) { OnProgress(step, value); }), m_visible(visible)
+      m_reports(
+          nullptr,
+          [this](WPARAM step, LPARAM value) {
+              m_batchProgress = true;
+              OnProgress(step, value);
+              m_batchProgress = false;
+          },
+          {}, [this] { ::SendMessageW(m_progress, PBM_SETPOS, static_cast<WPARAM>(m_counter), 0); }),
+      m_visible(visible)
 {
 }
 
@@ -184,7 +192,9 @@ void CUnattendedExtracter::OnProgress(WPARAM step, LPARAM value)
     switch (step) {
     case 1:
         ++m_counter;
-        ::SendMessageW(m_progress, PBM_SETPOS, static_cast<WPARAM>(m_counter), 0);
+        if (!m_batchProgress) { // a batch moves the bar once, at its end
+            ::SendMessageW(m_progress, PBM_SETPOS, static_cast<WPARAM>(m_counter), 0);
+        }
         break;
     case 2:
         ::SendMessageW(m_progress, PBM_SETPOS, 2, 0);

@@ -50,6 +50,7 @@ private:
     int m_visible = 0;
     int m_counter = 0;
     int m_started = 0;
+    bool m_batchProgress = false;    // a step of a worker batch: the bar moves when the batch is done
     bool m_launching = false;        // the extraction is over and the launch step runs
     bool m_closeRequested = false;   // the cancel question waits for the worker's next report
     bool m_questionOpen = false;

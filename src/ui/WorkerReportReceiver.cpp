@@ -7,8 +7,9 @@
 #include "settings/WindowMessages.h"
 #include "settings/WorkerReports.h"
 
-CWorkerReportReceiver::CWorkerReportReceiver(HWND window, ProgressHandler progress, LineHandler line)
-    : m_window(window), m_progress(std::move(progress)), m_line(std::move(line))
+CWorkerReportReceiver::CWorkerReportReceiver(HWND window, ProgressHandler progress, LineHandler line,
+                                             BatchHandler afterBatch)
+    : m_window(window), m_progress(std::move(progress)), m_line(std::move(line)), m_afterBatch(std::move(afterBatch))
 {
 }
 
@@ -51,5 +52,8 @@ void CWorkerReportReceiver::Deliver(WPARAM batch)
             const ExtractLogRecord& record = report.record;
             Log().WriteLine(record.kind, record.function.c_str(), record.format.c_str(), record.argument.c_str());
         }
+    }
+    if (m_afterBatch) {
+        m_afterBatch();
     }
 }

@@ -13,6 +13,9 @@
 //   takes those out of the window's queue first. The worker's "done" or "failed" message is posted
 //   after its last Flush, so it arrives after every line.
 // - A handler may show a box or ask the user; while a sent batch is handled the worker waits.
+// - A batch holds up to a few hundred progress steps: a window redraws once per batch (the
+//   after-batch handler), not once per step; under Wine every redraw of a visible progress bar
+//   costs an X round trip.
 #include <windows.h>
 
 #include <functional>
@@ -23,9 +26,10 @@ class CWorkerReportReceiver {
 public:
     using LineHandler = std::function<void(const ExtractLogRecord& record)>;
     using ProgressHandler = std::function<void(WPARAM step, LPARAM value)>;
+    using BatchHandler = std::function<void()>;
 
-    // `window` is the window the worker reports to.
-    CWorkerReportReceiver(HWND window, ProgressHandler progress, LineHandler line = {});
+    // `window` is the window the worker reports to; `afterBatch` runs after each batch.
+    CWorkerReportReceiver(HWND window, ProgressHandler progress, LineHandler line = {}, BatchHandler afterBatch = {});
     ~CWorkerReportReceiver(); // drops batches left in the queue
     CWorkerReportReceiver(const CWorkerReportReceiver&) = delete;
     CWorkerReportReceiver& operator=(const CWorkerReportReceiver&) = delete;
@@ -40,4 +44,5 @@ private:
     HWND m_window = nullptr;
     ProgressHandler m_progress;
     LineHandler m_line;
+    BatchHandler m_afterBatch;
 };
