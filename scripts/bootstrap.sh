@@ -7,6 +7,7 @@ PACKAGES=(
   cmake make
   gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+  libz-mingw-w64-dev
   googletest
   wine wine64 xvfb
   cabextract wixl imagemagick

@@ -53,6 +53,43 @@ bench_source() {
   BENCH_SOURCE="$src"
 }
 
+# bench_small_source COUNT: sets BENCH_SOURCE to a folder of COUNT files of 1 to 32 KB in 50
+# folders, every other one text (log-like lines) and random bytes, made once and kept (in the build
+# tree only). 20000 files make about 330 MB.
+bench_small_source() {
+  local count="$1" src="$TARVEX_DRIVE_D/bench-source/small-$1"
+  if [[ ! -f "$src/.complete" ]]; then
+    echo "generating $count small files in $src ..."
+    rm -rf "$src"
+    mkdir -p "$src"
+    perl -e '
+      my ($root, $count) = @ARGV;
+      srand(18);
+      open(my $random, "<", "/dev/urandom") or die;
+      for my $i (1 .. $count) {
+        my $dir = sprintf("%s/d%02d", $root, $i % 50);
+        mkdir $dir;
+        my $size = 1024 + int(rand(31 * 1024));
+        my $data = "";
+        if ($i % 2) {
+          while (length($data) < $size) {
+            $data .= sprintf("2024-05-17 10:%02d:%02d INFO part-%d wrote record %d of %d\r\n",
+                             $i % 60, length($data) % 60, $i, length($data), $size);
+          }
+          $data = substr($data, 0, $size);
+        } else {
+          read($random, $data, $size);
+        }
+        open(my $out, ">", sprintf("%s/f%05d.%s", $dir, $i, $i % 2 ? "txt" : "bin")) or die;
+        binmode $out;
+        print $out $data;
+        close $out;
+      }' "$src" "$count"
+    touch "$src/.complete"
+  fi
+  BENCH_SOURCE="$src"
+}
+
 # bench_folder_bytes FOLDER: bytes of all files below FOLDER.
 bench_folder_bytes() { find "$1" -type f ! -name .complete -printf '%s\n' | awk '{s+=$1} END {print s + 0}'; }
 

@@ -9,9 +9,9 @@
 #include <cstring>
 
 #include "cabinet/CabNames.h"
-#include "log/BuildLogFile.h"
-#include "settings/OrloInitalizer.h"
-#include "util/ProcessContext.h"
+#include "cabinet/CabReader.h"
+#include "log/LogFile.h"
+#include "settings/WorkerReports.h"
 #include "util/StringUtil.h"
 
 namespace {
@@ -26,13 +26,14 @@ HANDLE AsHandle(INT_PTR value)
 }
 } // namespace
 
-CCabDecompressor::CCabDecompressor(HWND window, int overwriteWithoutPrompting, const std::wstring& partNamePattern)
-    : m_overwriteWithoutPrompting(overwriteWithoutPrompting), m_partNamePattern(partNamePattern), m_window(window)
+CCabDecompressor::CCabDecompressor(const CabEngineOptions& options, RunFlags& flags, PathLists& paths, CLogFile& log)
+    : m_options(options), m_flags(flags), m_paths(paths), m_log(log)
 {
 }
 
 CCabDecompressor::~CCabDecompressor()
 {
+    m_reader.reset();
     DestroyContext();
     for (const auto& [handle, position] : m_readPositions) {
         (void)position;
@@ -142,10 +143,7 @@ int CCabDecompressor::ExtractCabinet(const std::wstring& cabinetPath, const std:
     for (;;) {
         visited.insert(ToLowerW(name));
         CStrA nameUtf8 = CStrA::FromWide(name);
-        g_currentEngine = this;
-        const BOOL copied =
-            m_fdiCopy(m_context, nameUtf8.Buffer(), folderUtf8.Buffer(), 0, &FdiCallback, nullptr, this);
-        if (!copied) {
+        if (!CopyCabinet(nameUtf8, folderUtf8)) {
             break;
         }
         // Write failures reach us first (some library builds do not check writes): stop there too.
@@ -159,10 +157,49 @@ int CCabDecompressor::ExtractCabinet(const std::wstring& cabinetPath, const std:
         name = next;
     }
     FinishOutput();
+    if (m_options.reports != nullptr) {
+        m_options.reports->Hold(); // the window has every line of the extraction when it returns
+    }
     if (!m_error.HasError()) {
         return 0;
     }
     return m_error.GetOwnCode() != 0 ? m_error.GetOwnCode() : m_error.GetCode();
+}
+
+bool CCabDecompressor::CopyCabinet(CStrA& name, CStrA& folder)
+{
+    if (m_options.decoder == CabDecoder::Own) {
+        if (!m_reader) {
+            m_reader = std::make_unique<CCabReader>(static_cast<CabReaderHost&>(*this));
+        }
+        switch (m_reader->Copy(name.Str(), folder.Str(), this, *m_error.Erf())) {
+        case CCabReader::Result::Done:
+            return true;
+        case CCabReader::Result::Failed:
+            return false;
+        case CCabReader::Result::Foreign:
+            break; // a folder type of the library's: the library copies this cabinet
+        }
+    }
+    g_currentEngine = this;
+    return m_fdiCopy(m_context, name.Buffer(), folder.Buffer(), 0, &FdiCallback, nullptr, this) != FALSE;
+}
+
+INT_PTR CCabDecompressor::ReaderOpen(const std::string& path)
+{
+    return OpenForDecompressor(path.c_str(), _O_RDONLY | _O_BINARY);
+}
+
+INT_PTR CCabDecompressor::ReaderNotify(FDINOTIFICATIONTYPE type, FDINOTIFICATION& notification)
+{
+    try {
+        return OnNotify(type, &notification);
+    } catch (...) {
+        // Only the string buffers throw, on exhausted memory.
+        m_error.Set(5, 0);
+        RequestAbort();
+        return -1;
+    }
 }
 
 void CCabDecompressor::FinishOutput()
@@ -216,18 +253,18 @@ bool CCabDecompressor::ValidateCabinetFile(const std::wstring& path)
     std::wstring digits;
     const int number = ParsePartNumber(path, digits);
     if (number < 1) {
-        Log().WriteLine(kLogDetail, L"ValidateCabinetFile", L"Could not get cab number for cabinet.");
+        m_log.WriteLine(kLogDetail, L"ValidateCabinetFile", L"Could not get cab number for cabinet.");
         return false;
     }
-    if (static_cast<uint16_t>(info.setID) != Settings().GetCabinetSetId()) {
-        Log().WriteLine(kLogDetail, L"ValidateCabinetFile", L"Cabinet GUID not matching");
+    if (static_cast<uint16_t>(info.setID) != m_options.setId) {
+        m_log.WriteLine(kLogDetail, L"ValidateCabinetFile", L"Cabinet GUID not matching");
         result = false;
     }
     if (static_cast<int>(info.iCabinet) != number - 1) {
-        Log().WriteLine(kLogDetail, L"ValidateCabinetFile", L"Cabinet number from Name : %ls", digits.c_str());
-        Log().WriteLine(kLogDetail, L"ValidateCabinetFile", L"Cabinet number from Cabinet information : %ls",
+        m_log.WriteLine(kLogDetail, L"ValidateCabinetFile", L"Cabinet number from Name : %ls", digits.c_str());
+        m_log.WriteLine(kLogDetail, L"ValidateCabinetFile", L"Cabinet number from Cabinet information : %ls",
                         std::to_wstring(info.iCabinet).c_str());
-        Log().WriteLine(kLogDetail, L"ValidateCabinetFile", L"Cabinet ID not correct");
+        m_log.WriteLine(kLogDetail, L"ValidateCabinetFile", L"Cabinet ID not correct");
         result = false;
     }
     return result;
@@ -292,6 +329,7 @@ INT_PTR CCabDecompressor::TrackedOpen(const std::wstring& path, int flags, int m
         m_output.handle = handle;
         m_output.path = path;
     } else {
+        const std::lock_guard<std::mutex> lock(m_readPositionsLock);
         m_readPositions[handle] = 0;
     }
     return handle;
@@ -303,6 +341,7 @@ UINT CCabDecompressor::Read(INT_PTR handle, void* buffer, UINT count)
     if (!::ReadFile(AsHandle(handle), buffer, count, &read, nullptr)) {
         return static_cast<UINT>(-1);
     }
+    const std::lock_guard<std::mutex> lock(m_readPositionsLock);
     const auto position = m_readPositions.find(handle);
     if (position == m_readPositions.end()) {
         return read;
@@ -323,6 +362,9 @@ UINT CCabDecompressor::Write(INT_PTR handle, const void* buffer, UINT count)
 {
     if (m_abort) {
         return static_cast<UINT>(-1); // the library may go on decoding the file: write no more of it
+    }
+    if (m_options.reports != nullptr) {
+        m_options.reports->PostIfDue(); // a large file: its "Extracting" line should not wait for its end
     }
     DWORD written = 0;
     const BOOL ok = ::WriteFile(AsHandle(handle), buffer, count, &written, nullptr);
@@ -349,6 +391,7 @@ int CCabDecompressor::Close(INT_PTR handle)
     if (handle == m_output.handle) {
         m_output.handle = 0;
     }
+    const std::lock_guard<std::mutex> lock(m_readPositionsLock);
     m_readPositions.erase(handle);
     return result;
 }
@@ -362,6 +405,7 @@ LONG CCabDecompressor::Seek(INT_PTR handle, LONG distance, int origin)
     if (!::SetFilePointerEx(AsHandle(handle), move, &position, method)) {
         return -1;
     }
+    const std::lock_guard<std::mutex> lock(m_readPositionsLock);
     const auto found = m_readPositions.find(handle);
     if (found != m_readPositions.end()) {
         found->second = position.QuadPart;
@@ -392,17 +436,23 @@ INT_PTR DIAMONDAPI CCabDecompressor::CallbackOpen(char* name, int flags, int mod
     if (engine == nullptr || name == nullptr) {
         return -1;
     }
+    return engine->OpenForDecompressor(name, flags);
+}
+
+// Every file a decompressor opens is a cabinet it reads.
+INT_PTR CCabDecompressor::OpenForDecompressor(const char* name, int flags)
+{
     try {
         std::wstring path = CStrW::FromUtf8(name).Str();
-        // The library asks for the next part under the name the cabinet recorded; the part lies
-        // under the package's own base name.
+        // The decompressor asks for the next part under the name the cabinet recorded; the part
+        // lies under the package's own base name.
         const size_t slash = path.rfind(L'\\');
         const std::wstring file = slash == std::wstring::npos ? path : path.substr(slash + 1);
-        const auto renamed = engine->m_renamedParts.find(ToLowerW(file));
-        if (renamed != engine->m_renamedParts.end()) {
+        const auto renamed = m_renamedParts.find(ToLowerW(file));
+        if (renamed != m_renamedParts.end()) {
             path = (slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1)) + renamed->second;
         }
-        return engine->TrackedOpen(path, flags, _S_IREAD);
+        return TrackedOpen(path, flags, _S_IREAD);
     } catch (...) {
         return -1;
     }

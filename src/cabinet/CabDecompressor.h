@@ -1,9 +1,11 @@
 #pragma once
-// CCabDecompressor: extracts a cabinet set through the operating system's cabinet library (FDI in
-// Cabinet.dll, loaded at run time) and supplies all of the library's file input and output. On the
-// way it turns the product magic "ORLO" back into "MSCF", points the library at the part files under
-// the package's own base name, applies the overwrite policy, creates folders, applies stored times
-// and attributes, records what it touched (Paths()) and reports to its window.
+// CCabDecompressor: extracts a cabinet set and supplies all of the decompressor's file input and
+// output. Stored and MSZIP folders go through our own reader (CCabReader); folders of other types
+// through the operating system's cabinet library (FDI in Cabinet.dll, loaded at run time). Both
+// call the same file operations and notifications below. On the way the engine turns the product
+// magic "ORLO" back into "MSCF", points the decompressor at the part files under the package's own
+// base name, applies the overwrite policy, creates folders, applies stored times and attributes,
+// records what it touched and reports to its window.
 //
 // One engine per extraction or query. The library's callbacks reach the engine through a per-thread
 // "current engine", so two engines must not run on one thread at the same time.
@@ -12,14 +14,42 @@
 #include <fdi.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 
 #include "cabinet/CabError.h"
+#include "cabinet/CabReaderHost.h"
 #include "cabinet/CabStrings.h"
-#include "log/ExtractLogRecord.h"
 #include "util/Handles.h"
+
+class CCabReader;
+class CLogFile;
+class CWorkerReports;
+struct PathLists;
+struct RunFlags;
+
+enum class CabDecoder {
+    Own,     // our reader; the library only for folders it does not read
+    Library, // the library for everything (tests compare the two)
+};
+
+// What an engine is told about the run it works for.
+struct CabEngineOptions {
+    HWND window = nullptr;             // shows the overwrite prompt (UM_ASK_OVERWRITE); may be null
+    CWorkerReports* reports = nullptr; // takes log lines and progress for the window; may be null
+    int overwriteWithoutPrompting = 0;
+    bool multiPart = false;       // the parts lie under the package's own base name...
+    std::wstring partNamePattern; // ...which this names ("Pack.%03d", CUtil::FormatNumberedName)
+    uint16_t setId = 0;           // the package's cabinet set id, for the header check
+    // Called before each file is decided on; it may hold the worker while the user is asked whether
+    // to cancel. The continue flag of the run's flags then says whether to go on.
+    std::function<void()> checkpoint;
+    CabDecoder decoder = CabDecoder::Own;
+};
 
 // What the before-copy hook is told about a file.
 struct CabCopyInfo {
@@ -33,12 +63,11 @@ struct CabCopyInfo {
     FILETIME storedTime{};
 };
 
-class CCabDecompressor {
+class CCabDecompressor : private CabReaderHost {
 public:
-    // `partNamePattern` names the package's part files ("Pack.%03d", CUtil::FormatNumberedName):
-    // in a multi-part package the library is pointed at those instead of the names the cabinets
-    // recorded. Queries and single cabinets do not need it.
-    CCabDecompressor(HWND window, int overwriteWithoutPrompting, const std::wstring& partNamePattern);
+    // `flags` (continue flag, overwrite answers, current file name) and `paths` (what the
+    // extraction touched) are the run's; `log` takes the lines written without the window.
+    CCabDecompressor(const CabEngineOptions& options, RunFlags& flags, PathLists& paths, CLogFile& log);
     virtual ~CCabDecompressor();
     CCabDecompressor(const CCabDecompressor&) = delete;
     CCabDecompressor& operator=(const CCabDecompressor&) = delete;
@@ -82,6 +111,9 @@ protected:
     virtual LONG Seek(INT_PTR handle, LONG distance, int origin);
     virtual INT_PTR Open(const std::wstring& path, int flags, int mode);
 
+    // Every notification, before the engine answers it (tests compare decompressors with it).
+    virtual void OnNotification(FDINOTIFICATIONTYPE /*type*/, const FDINOTIFICATION& /*notification*/) {}
+
     // Hooks; nothing in the program installs others than these defaults.
     virtual int BeforeCopy(const CabCopyInfo&) { return 1; }
     virtual void OnCabinetInfo(const std::wstring& /*nextCabinet*/, const std::wstring& /*nextDisk*/,
@@ -109,6 +141,18 @@ private:
         bool cancel = false;
     };
 
+    // CabReaderHost: our reader reaches the same operations as the library's callbacks.
+    INT_PTR ReaderOpen(const std::string& path) override;
+    UINT ReaderRead(INT_PTR handle, void* buffer, UINT count) override { return Read(handle, buffer, count); }
+    LONG ReaderSeek(INT_PTR handle, LONG distance, int origin) override { return Seek(handle, distance, origin); }
+    int ReaderClose(INT_PTR handle) override { return Close(handle); }
+    UINT ReaderWrite(INT_PTR handle, const void* buffer, UINT count) override { return Write(handle, buffer, count); }
+    INT_PTR ReaderNotify(FDINOTIFICATIONTYPE type, FDINOTIFICATION& notification) override;
+
+    // One copy call of the decompressor for the cabinet `name` in `folder` (UTF-8).
+    bool CopyCabinet(CStrA& name, CStrA& folder);
+    INT_PTR OpenForDecompressor(const char* name, int flags);
+    bool MayGoOn();
     bool CreateContext();
     void DestroyContext();
     void ResetForOperation();
@@ -121,6 +165,7 @@ private:
     void RenameNextCabinetInPlace(PFDINOTIFICATION notification);
     FileOverwriteResult FileOverwrite(const std::wstring& targetPath);
     INT_PTR OpenOutput(const std::wstring& targetPath, bool truncate);
+    INT_PTR OpenNewOutput(const std::wstring& targetPath);
     void ApplyTimeAndAttributes(HANDLE file, uint16_t date, uint16_t time, uint16_t attributes);
     void RefuseName(const std::wstring& storedName, const std::wstring& reason);
     void FinishOutput();
@@ -129,11 +174,12 @@ private:
     void SendProgress();
     bool HasWindow() const;
 
+    CabEngineOptions m_options;
+    RunFlags& m_flags;
+    PathLists& m_paths;
+    CLogFile& m_log;
     DWORD m_lastWin32Error = 0;
-    int m_overwriteWithoutPrompting = 0;
-    std::wstring m_partNamePattern;
     bool m_keepWriteTime = false;
-    HWND m_window = nullptr;
     CStrW m_targetFolder;
     CStrW m_nextCabinetName;
     CError m_error{kCabErrorModeDecompress};
@@ -145,8 +191,9 @@ private:
     decltype(&::FDICopy) m_fdiCopy = nullptr;
     decltype(&::FDIIsCabinet) m_fdiIsCabinet = nullptr;
     decltype(&::FDIDestroy) m_fdiDestroy = nullptr;
-    std::map<INT_PTR, int64_t> m_readPositions;
-    ExtractLogRecord m_logRecord;
+    std::map<INT_PTR, int64_t> m_readPositions; // our reader reads on its own thread too
+    std::mutex m_readPositionsLock;
+    std::unique_ptr<CCabReader> m_reader;
 
     // Renaming of the next part, per extraction.
     int m_nextCabinetCounter = 1;

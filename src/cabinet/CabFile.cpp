@@ -35,10 +35,10 @@ bool CCabFile::IsDirectory(const std::wstring& folder)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-void CCabFile::RecordFolderChain(const std::wstring& fileFolder, const std::wstring& extractionFolder)
+void CCabFile::RecordFolderChain(const std::wstring& fileFolder, const std::wstring& extractionFolder, PathLists& paths)
 {
     const std::wstring stop = WithoutTrailingBackslash(extractionFolder);
-    auto& chain = Paths().FolderChain;
+    auto& chain = paths.FolderChain;
     std::wstring folder = WithoutTrailingBackslash(fileFolder);
     while (!folder.empty() && !EqualsNoCase(folder, stop) && folder.size() > stop.size()) {
         const bool known = std::any_of(chain.begin(), chain.end(),
@@ -55,7 +55,7 @@ void CCabFile::RecordFolderChain(const std::wstring& fileFolder, const std::wstr
     }
 }
 
-DWORD CCabFile::CreateFolder(const std::wstring& folderPath)
+DWORD CCabFile::CreateFolder(const std::wstring& folderPath, PathLists& paths)
 {
     const std::wstring folder = WithoutTrailingBackslash(folderPath);
     if (folder.empty() || IsDirectory(folder)) {
@@ -66,7 +66,7 @@ DWORD CCabFile::CreateFolder(const std::wstring& folderPath)
     }
     const size_t slash = folder.rfind(L'\\');
     if (slash != std::wstring::npos && slash > 0) {
-        const DWORD parentError = CreateFolder(folder.substr(0, slash));
+        const DWORD parentError = CreateFolder(folder.substr(0, slash), paths);
         if (parentError != 0) {
             return parentError;
         }
@@ -75,7 +75,7 @@ DWORD CCabFile::CreateFolder(const std::wstring& folderPath)
         const DWORD error = ::GetLastError();
         return error == ERROR_ALREADY_EXISTS && IsDirectory(folder) ? 0 : error;
     }
-    Paths().CreatedFolders.push_front(folder);
+    paths.CreatedFolders.push_front(folder);
     return 0;
 }
 
@@ -97,11 +97,11 @@ bool CCabFile::HasLinkBelow(const std::wstring& fileFolder, const std::wstring& 
     return false;
 }
 
-DWORD CCabFile::CreateFileFolder(const std::wstring& fileFolder, const std::wstring& extractionFolder)
+DWORD CCabFile::CreateFileFolder(const std::wstring& fileFolder, const std::wstring& extractionFolder, PathLists& paths)
 {
     if (HasLinkBelow(fileFolder, extractionFolder)) {
         return kFolderIsLink;
     }
-    RecordFolderChain(fileFolder, extractionFolder);
-    return CreateFolder(fileFolder);
+    RecordFolderChain(fileFolder, extractionFolder, paths);
+    return CreateFolder(fileFolder, paths);
 }

@@ -1,10 +1,12 @@
 #pragma once
 // CCabFile: the folder operations of the cabinet engine. They create the folder of an extracted
 // file and record, for the cleanup, which folders lie between it and the extraction folder and
-// which ones this run created (Paths().FolderChain and Paths().CreatedFolders, newest first).
+// which ones this run created (FolderChain and CreatedFolders of the run's path lists, newest first).
 #include <windows.h>
 
 #include <string>
+
+struct PathLists;
 
 // CreateFileFolder's answer when a folder below the extraction folder is a link (a reparse point):
 // whatever a package plants or finds there, nothing is written through it.
@@ -14,13 +16,15 @@ class CCabFile {
 public:
     // Records the folder chain of `fileFolder` up to (not including) `extractionFolder`, then creates
     // `fileFolder` with its missing parents. 0, kFolderIsLink, or the Win32 error of the failed creation.
-    static DWORD CreateFileFolder(const std::wstring& fileFolder, const std::wstring& extractionFolder);
+    static DWORD CreateFileFolder(const std::wstring& fileFolder, const std::wstring& extractionFolder,
+                                  PathLists& paths);
     // True when a folder from `fileFolder` up to (not including) `extractionFolder` is a link.
     static bool HasLinkBelow(const std::wstring& fileFolder, const std::wstring& extractionFolder);
     // Adds each folder from `fileFolder` upwards to FolderChain, stopping at one already listed or
     // at the extraction folder.
-    static void RecordFolderChain(const std::wstring& fileFolder, const std::wstring& extractionFolder);
+    static void RecordFolderChain(const std::wstring& fileFolder, const std::wstring& extractionFolder,
+                                  PathLists& paths);
     // Creates `folder` and its missing parents; each folder created goes to the head of CreatedFolders.
-    static DWORD CreateFolder(const std::wstring& folder);
+    static DWORD CreateFolder(const std::wstring& folder, PathLists& paths);
     static bool IsDirectory(const std::wstring& folder);
 };

@@ -8,10 +8,9 @@
 #include "cabinet/CabDecompressor.h"
 #include "cabinet/CabFile.h"
 #include "cabinet/CabNames.h"
-#include "log/BuildLogFile.h"
-#include "settings/OrloInitalizer.h"
+#include "log/LogFile.h"
 #include "settings/WindowMessages.h"
-#include "util/PauseGate.h"
+#include "settings/WorkerReports.h"
 #include "util/ProcessContext.h"
 #include "util/StringUtil.h"
 #include "util/Util.h"
@@ -44,30 +43,34 @@ bool PathExists(const std::wstring& path)
 
 bool CCabDecompressor::HasWindow() const
 {
-    return m_window != nullptr && ::IsWindow(m_window);
+    return m_options.window != nullptr && ::IsWindow(m_options.window);
 }
 
 void CCabDecompressor::SendLog(int kind, const wchar_t* function, const wchar_t* format, const std::wstring& argument)
 {
-    if (!HasWindow()) {
-        return;
+    if (m_options.reports != nullptr) {
+        m_options.reports->Log(kind, function, format, argument);
     }
-    m_logRecord.kind = kind;
-    m_logRecord.function = function;
-    m_logRecord.format = format;
-    m_logRecord.argument = argument;
-    ::SendMessageW(m_window, UM_LOG_REQUEST, reinterpret_cast<WPARAM>(&m_logRecord), 0);
 }
 
 void CCabDecompressor::SendProgress()
 {
-    if (HasWindow()) {
-        ::SendMessageW(m_window, UM_PROGRESS, 1, 0);
+    if (m_options.reports != nullptr) {
+        m_options.reports->Progress(1, 0);
     }
+}
+
+bool CCabDecompressor::MayGoOn()
+{
+    if (m_options.checkpoint) {
+        m_options.checkpoint();
+    }
+    return m_flags.Continue.load() != 0;
 }
 
 INT_PTR CCabDecompressor::OnNotify(FDINOTIFICATIONTYPE type, PFDINOTIFICATION notification)
 {
+    OnNotification(type, *notification);
     if (m_abort) {
         return -1;
     }
@@ -90,7 +93,7 @@ INT_PTR CCabDecompressor::OnNotify(FDINOTIFICATIONTYPE type, PFDINOTIFICATION no
 
 void CCabDecompressor::OnCabinetInfoNotification(PFDINOTIFICATION notification)
 {
-    if (Settings().GetMultiPartDownload() == 1) {
+    if (m_options.multiPart) {
         RenameNextCabinetInPlace(notification);
     }
     OnCabinetInfo(CStrW::FromUtf8(notification->psz1 != nullptr ? notification->psz1 : "").Str(),
@@ -105,7 +108,7 @@ void CCabDecompressor::RenameNextCabinetInPlace(PFDINOTIFICATION notification)
     if (!m_afterNextCabinet) {
         ++m_nextCabinetCounter;
     }
-    const std::wstring renamed = RenameNextCabinet(m_partNamePattern, m_nextCabinetCounter, recorded);
+    const std::wstring renamed = RenameNextCabinet(m_options.partNamePattern, m_nextCabinetCounter, recorded);
     if (!recorded.empty() && !EqualsNoCase(recorded, renamed)) {
         // The library opens the next part through our open callback, which maps the recorded name;
         // the library's own buffer is rewritten too when the new name fits into it.
@@ -142,10 +145,10 @@ INT_PTR CCabDecompressor::OnNextCabinetNotification(PFDINOTIFICATION notificatio
 void CCabDecompressor::RefuseName(const std::wstring& storedName, const std::wstring& reason)
 {
     const std::wstring text = storedName + L" (" + reason + L")";
-    if (HasWindow()) {
+    if (m_options.reports != nullptr && m_options.reports->HasWindow()) {
         SendLog(kLogError, kFdiCallback, L"File name outside the extraction folder refused : %ls", text);
     } else {
-        Log().WriteLine(kLogError, kFdiCallback, L"File name outside the extraction folder refused : %ls",
+        m_log.WriteLine(kLogError, kFdiCallback, L"File name outside the extraction folder refused : %ls",
                         text.c_str());
     }
     m_error.Set(kCabErrorUnsafeName, 0);
@@ -154,9 +157,7 @@ void CCabDecompressor::RefuseName(const std::wstring& storedName, const std::wst
 
 INT_PTR CCabDecompressor::OnCopyFile(PFDINOTIFICATION notification)
 {
-    // While the user is asked whether to cancel, the next file waits here.
-    WorkerPause().Checkpoint();
-    if (Flags().Continue.load() == 0) {
+    if (!MayGoOn()) {
         m_error.Set(kCabErrorUserAbort, 0);
         RequestAbort();
         return -1;
@@ -178,7 +179,7 @@ INT_PTR CCabDecompressor::OnCopyFile(PFDINOTIFICATION notification)
         return -1;
     }
 
-    Flags().CurrentFileName = target.fileName;
+    m_flags.CurrentFileName = target.fileName;
 
     // A chain that starts again at a later part offers files already decided in this extraction.
     const std::wstring key = ToLowerW(target.targetPath);
@@ -209,7 +210,7 @@ INT_PTR CCabDecompressor::OnCopyFile(PFDINOTIFICATION notification)
     // this extraction are not looked at again.
     const std::wstring folderKey = ToLowerW(target.fileFolder);
     if (m_readyFolders.count(folderKey) == 0) {
-        const DWORD folderError = CCabFile::CreateFileFolder(target.fileFolder, targetFolder);
+        const DWORD folderError = CCabFile::CreateFileFolder(target.fileFolder, targetFolder, m_paths);
         if (folderError == kFolderIsLink) {
             RefuseName(stored, L"a folder on its way is a link");
             return -1;
@@ -221,15 +222,18 @@ INT_PTR CCabDecompressor::OnCopyFile(PFDINOTIFICATION notification)
     m_handledTargets.insert(key);
 
     INT_PTR handle = -1;
-    if (m_overwriteWithoutPrompting != 0) {
-        if (PathExists(target.targetPath)) {
-            SendLog(kLogInfo, kFdiCallback, L"Deleting file : %ls", target.targetPath);
-            ::DeleteFileW(LongPath(target.targetPath).c_str());
+    if (m_options.overwriteWithoutPrompting != 0) {
+        handle = OpenNewOutput(target.targetPath);
+        if (handle == -1) {
+            if (PathExists(target.targetPath)) {
+                SendLog(kLogInfo, kFdiCallback, L"Deleting file : %ls", target.targetPath);
+                ::DeleteFileW(LongPath(target.targetPath).c_str());
+            }
+            handle = OpenOutput(target.targetPath, true);
         }
-        Paths().ExtractedFiles.push_front(target.targetPath);
-        Paths().PackageFiles.push_front(target.targetPath);
+        m_paths.ExtractedFiles.push_front(target.targetPath);
+        m_paths.PackageFiles.push_front(target.targetPath);
         SendLog(kLogInfo, kFdiCallback, L"Extracting file : %ls", target.targetPath);
-        handle = OpenOutput(target.targetPath, true);
     } else {
         const FileOverwriteResult result = FileOverwrite(target.targetPath);
         if (result.cancel) {
@@ -251,26 +255,45 @@ INT_PTR CCabDecompressor::OpenOutput(const std::wstring& targetPath, bool trunca
     return TrackedOpen(targetPath, flags, _S_IREAD | _S_IWRITE);
 }
 
+// Most targets do not exist yet: creating them exclusively saves asking first. -1 when the path is
+// taken (or cannot be created this way); the caller then goes the long way and learns why.
+INT_PTR CCabDecompressor::OpenNewOutput(const std::wstring& targetPath)
+{
+    const INT_PTR handle =
+        Open(targetPath, _O_BINARY | _O_CREAT | _O_EXCL | _O_RDWR | _O_SEQUENTIAL, _S_IREAD | _S_IWRITE);
+    if (handle != -1) {
+        m_output = OutputFile{};
+        m_output.handle = handle;
+        m_output.path = targetPath;
+    }
+    return handle;
+}
+
 CCabDecompressor::FileOverwriteResult CCabDecompressor::FileOverwrite(const std::wstring& targetPath)
 {
     FileOverwriteResult result;
-    if (!PathExists(targetPath)) {
+    const INT_PTR created = OpenNewOutput(targetPath);
+    if (created != -1 || !PathExists(targetPath)) {
         SendLog(kLogInfo, kFileOverwrite, L"Extracing file : %ls", targetPath);
-        Paths().ExtractedFiles.push_front(targetPath);
-        Paths().PackageFiles.push_front(targetPath);
-        result.handle = OpenOutput(targetPath, true);
+        m_paths.ExtractedFiles.push_front(targetPath);
+        m_paths.PackageFiles.push_front(targetPath);
+        result.handle = created != -1 ? created : OpenOutput(targetPath, true);
         return result;
     }
 
-    const int previous = Flags().OverwriteAnswer.load();
-    if (previous == kOverwriteYes || previous == kOverwriteNo || Settings().GetOverwriteForAll() == 0) {
+    const int previous = m_flags.OverwriteAnswer.load();
+    if (previous == kOverwriteYes || previous == kOverwriteNo || m_flags.OverwriteForAll.load() == 0) {
         if (HasWindow()) {
-            ::SendMessageW(m_window, UM_ASK_OVERWRITE, 0, 0);
+            // The prompt's window writes lines of its own: ours must be in the log before them.
+            if (m_options.reports != nullptr) {
+                m_options.reports->Hold();
+            }
+            ::SendMessageW(m_options.window, UM_ASK_OVERWRITE, 0, 0);
         }
     }
-    const int answer = Flags().OverwriteAnswer.load();
+    const int answer = m_flags.OverwriteAnswer.load();
     if (answer == kOverwriteYesToAll || answer == kOverwriteNoToAll) {
-        Settings().SetOverwriteForAll(1);
+        m_flags.OverwriteForAll = 1;
     }
 
     switch (answer) {
@@ -289,8 +312,8 @@ CCabDecompressor::FileOverwriteResult CCabDecompressor::FileOverwrite(const std:
         if (::DeleteFileW(LongPath(targetPath).c_str())) {
             SendLog(kLogInfo, kFileOverwrite, L"Extracing file : %ls", targetPath);
             result.handle = OpenOutput(targetPath, false);
-            Paths().ExtractedFiles.push_front(targetPath);
-            Paths().PackageFiles.push_front(targetPath);
+            m_paths.ExtractedFiles.push_front(targetPath);
+            m_paths.PackageFiles.push_front(targetPath);
             return result;
         }
         const DWORD deleteError = ::GetLastError();
@@ -310,8 +333,8 @@ CCabDecompressor::FileOverwriteResult CCabDecompressor::FileOverwrite(const std:
     case kOverwriteNo:
     case kOverwriteNoToAll:
         SendLog(kLogInfo, kFileOverwrite, L"File already exists : %ls. No action required.", targetPath);
-        Paths().PackageFiles.push_front(targetPath);
-        Paths().KeptFiles.push_front(targetPath);
+        m_paths.PackageFiles.push_front(targetPath);
+        m_paths.KeptFiles.push_front(targetPath);
         result.handle = 0;
         return result;
     case kOverwriteCancel:
@@ -319,8 +342,8 @@ CCabDecompressor::FileOverwriteResult CCabDecompressor::FileOverwrite(const std:
         return result;
     default:
         SendLog(kLogInfo, kFileOverwrite, L"Extracing file : %ls", targetPath);
-        Paths().ExtractedFiles.push_front(targetPath);
-        Paths().PackageFiles.push_front(targetPath);
+        m_paths.ExtractedFiles.push_front(targetPath);
+        m_paths.PackageFiles.push_front(targetPath);
         result.handle = OpenOutput(targetPath, true);
         return result;
     }

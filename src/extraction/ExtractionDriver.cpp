@@ -4,10 +4,13 @@
 #include <memory>
 
 #include "cabinet/CabDecompressor.h"
+#include "log/BuildLogFile.h"
 #include "log/LogFormat.h"
 #include "settings/OrloInitalizer.h"
 #include "settings/Payload.h"
 #include "settings/WindowMessages.h"
+#include "settings/WorkerReports.h"
+#include "util/PauseGate.h"
 #include "util/ProcessContext.h"
 #include "util/Util.h"
 #include "util/WideFormat.h"
@@ -19,50 +22,56 @@ constexpr wchar_t kFunction[] = L"ExtractPackage";
 
 class DriverChannel {
 public:
-    explicit DriverChannel(const ExtractionTarget& target) : m_target(target) {}
+    explicit DriverChannel(const ExtractionTarget& target) : m_target(target), m_reports(target.window) {}
 
-    bool HasWindow() const { return m_target.window != nullptr && ::IsWindow(m_target.window); }
+    bool HasWindow() const { return m_reports.HasWindow(); }
 
-    // One record per line, handed over by a synchronous send: the window has written the line
-    // before the next one is made.
-    void Log(int kind, const wchar_t* format, const std::wstring& argument) const
+    // The job's lines and the engine's go through one queue, so the window sees them in the order
+    // they were made.
+    void Log(int kind, const wchar_t* format, const std::wstring& argument)
     {
-        if (!HasWindow()) {
-            return;
-        }
-        ExtractLogRecord record;
-        record.kind = kind;
-        record.function = kFunction;
-        record.format = format;
-        record.argument = argument;
-        ::SendMessageW(m_target.window, UM_LOG_REQUEST, reinterpret_cast<WPARAM>(&record), 0);
+        m_reports.Log(kind, kFunction, format, argument);
     }
-    // Progress goes the same way as the engine's, so the window sees it in the order it happened.
-    void Progress(WPARAM wParam, LPARAM lParam) const
+    void Progress(WPARAM wParam, LPARAM lParam) { m_reports.Progress(wParam, lParam); }
+    // Before anyone else sends the window lines of their own (the payload reader).
+    void Hold() { m_reports.Hold(); }
+    // Before a long step without lines (hashing the parts): what was said before it shows now.
+    void Post() { m_reports.Post(); }
+    // Posted after every report has been handled.
+    void Finish(UINT message)
     {
-        if (HasWindow()) {
-            ::SendMessageW(m_target.window, UM_PROGRESS, wParam, lParam);
-        }
-    }
-    void Finish(UINT message) const
-    {
+        m_reports.Flush();
         if (HasWindow()) {
             ::PostMessageW(m_target.window, message, 0, 0);
         }
     }
-    std::wstring ErrorText(int code, const std::wstring& name) const
+    // The error box's window writes lines of its own: ours must be in the log before them.
+    std::wstring ErrorText(int code, const std::wstring& name)
     {
+        m_reports.Hold();
         return GetExtractionErrorText(code, name, m_target.showMessage, m_target.window);
     }
+    // The engine's point before each file: while a window asks the user whether to cancel, the
+    // worker hands over what it has said so far and waits here until the answer is in the run's
+    // continue flag.
+    void Checkpoint()
+    {
+        if (WorkerPause().Held()) {
+            m_reports.Flush();
+        }
+        WorkerPause().Checkpoint();
+    }
+    CWorkerReports& Reports() { return m_reports; }
 
 private:
     const ExtractionTarget& m_target;
+    CWorkerReports m_reports;
 };
 } // namespace
 
 void ExtractPackage(const ExtractionTarget& target)
 {
-    const DriverChannel channel(target);
+    DriverChannel channel(target);
     COrloInitalizer& settings = Settings();
     const std::wstring extractionPath = settings.GetExtractionPath();
 
@@ -77,6 +86,7 @@ void ExtractPackage(const ExtractionTarget& target)
 
     const std::wstring tempFolder = CUtil::EnsureTrailingBackslash(settings.GetOrloTempDir());
     if (settings.GetMultiPartDownload() != 1) {
+        channel.Hold(); // the reader sends its own lines
         CExtractor reader(target.window, static_cast<int32_t>(settings.GetPackageSizeMember() & 0xFFFFFFFFu));
         const int copied = reader.ExtractFile(executable, tempFolder, kPayloadPackageEntry, payloadOffset,
                                               static_cast<uint32_t>(kPayloadChunkSize));
@@ -94,6 +104,7 @@ void ExtractPackage(const ExtractionTarget& target)
     channel.Log(kLogInfo, L"%ls", L"Checking for parts");
 
     if (settings.GetMultiPartDownload() == 1) {
+        channel.Post();
         std::wstring failedFile;
         std::list<std::wstring> lines;
         const int validation = Validator().ValidateParts(failedFile, settings.GetOverwriteWithoutPrompting(), lines);
@@ -127,8 +138,15 @@ void ExtractPackage(const ExtractionTarget& target)
     }
 
     channel.Log(kLogInfo, L"Extracting files from cabinet :%ls", cabinetPath);
-    auto engine = std::make_unique<CCabDecompressor>(target.window, settings.GetOverwriteWithoutPrompting(),
-                                                     Validator().GetPartNamePattern());
+    CabEngineOptions options;
+    options.window = target.window;
+    options.reports = &channel.Reports();
+    options.overwriteWithoutPrompting = settings.GetOverwriteWithoutPrompting();
+    options.multiPart = settings.GetMultiPartDownload() == 1;
+    options.partNamePattern = Validator().GetPartNamePattern();
+    options.setId = settings.GetCabinetSetId();
+    options.checkpoint = [&channel] { channel.Checkpoint(); };
+    auto engine = std::make_unique<CCabDecompressor>(options, Flags(), Paths(), Log());
     engine->ExtractCabinet(cabinetPath, extractionPath);
     const std::wstring engineText = engine->GetErrorText();
     const int code = engine->GetErrorCode();

@@ -1,9 +1,8 @@
 #pragma once
 // ExtractPackage: the worker job that turns the package into files in the extraction path. It
 // checks the part files, runs the cabinet engine on the first cabinet, records the outcome in the
-// extraction status and reports to its window (WindowMessages.h): log lines and progress are sent
-// synchronously, so every line reaches the window whole and in order; "done" or "failed" is posted
-// last.
+// extraction status and reports to its window (WindowMessages.h): log lines and progress travel
+// in batches (CWorkerReports), whole and in order; "done" or "failed" is posted after the last one.
 #include <windows.h>
 
 #include <functional>

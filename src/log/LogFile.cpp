@@ -1,4 +1,4 @@
-// CLogFile: the open-append-close cycle behind every log line.
+// CLogFile: the appending behind every log line.
 #include "log/LogFile.h"
 
 #include <algorithm>
@@ -41,16 +41,26 @@ std::string EncodeLogText(const std::wstring& text)
     return WideToUtf8(crlf);
 }
 
+CLogFile::~CLogFile()
+{
+    std::lock_guard<std::mutex> lock(LogLock());
+    CloseFile();
+}
+
 int CLogFile::Delete()
 {
-    const std::wstring path = GetPath();
-    return ::DeleteFileW(path.c_str()) ? 0 : -1;
+    std::lock_guard<std::mutex> lock(LogLock());
+    CloseFile();
+    return ::DeleteFileW(m_path.c_str()) ? 0 : -1;
 }
 
 void CLogFile::Init(const std::wstring& path, int level)
 {
     {
         std::lock_guard<std::mutex> lock(LogLock());
+        if (path != m_path) {
+            CloseFile();
+        }
         m_path = path;
     }
     m_level.store(level);
@@ -146,32 +156,69 @@ void CLogFile::WriteRawText(const std::wstring& text)
     }
 }
 
-bool CLogFile::AppendText(const std::wstring& path, const std::wstring& text) const
+bool CLogFile::AppendText(const std::wstring& path, const std::wstring& text)
 {
     if (path.empty()) {
         return false;
     }
-    // Shared for reading and writing: support staff tail the log while the package runs.
-    UniqueFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        return false;
-    }
-    LARGE_INTEGER zero{};
-    if (!::SetFilePointerEx(file.Get(), zero, nullptr, FILE_END)) {
-        return false;
-    }
     const std::string bytes = EncodeLogText(text);
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const DWORD piece = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
-        DWORD written = 0;
-        if (!::WriteFile(file.Get(), bytes.data() + done, piece, &written, nullptr) || written == 0) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const HANDLE file = OpenFile(path);
+        if (file == INVALID_HANDLE_VALUE) {
             return false;
         }
-        done += written;
+        if (attempt == 0 && !StillNamed(file)) {
+            CloseFile(); // deleted under us: the line goes to a new file of that name
+            continue;
+        }
+        size_t done = 0;
+        while (done < bytes.size()) {
+            // A line is far below the limit: one write, which the append access puts at the end whole.
+            const DWORD piece = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+            DWORD written = 0;
+            if (!::WriteFile(file, bytes.data() + done, piece, &written, nullptr) || written == 0) {
+                CloseFile();
+                return false;
+            }
+            done += written;
+        }
+        return true;
     }
-    return true;
+    return false;
+}
+
+HANDLE CLogFile::OpenFile(const std::wstring& path)
+{
+    if (m_file && m_filePath == path) {
+        return m_file.Get();
+    }
+    CloseFile();
+    // Append access only: every write lands at the end of the file, whoever else writes to it.
+    // Shared for reading, writing and deleting: support staff tail, copy and rotate the log while
+    // the package runs.
+    m_file.Reset(::CreateFileW(path.c_str(), FILE_APPEND_DATA | SYNCHRONIZE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!m_file) {
+        return INVALID_HANDLE_VALUE;
+    }
+    m_filePath = path;
+    return m_file.Get();
+}
+
+bool CLogFile::StillNamed(HANDLE file) const
+{
+    FILE_STANDARD_INFO info{};
+    if (!::GetFileInformationByHandleEx(file, FileStandardInfo, &info, sizeof(info))) {
+        return true; // cannot tell: keep writing where we are
+    }
+    return info.DeletePending == FALSE && info.NumberOfLinks > 0;
+}
+
+void CLogFile::CloseFile()
+{
+    m_file.Reset();
+    m_filePath.clear();
 }
 
 std::wstring CLogFile::CurrentTime() const

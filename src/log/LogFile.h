@@ -1,8 +1,11 @@
 #pragma once
-// CLogFile: one text log, appended line by line (open, seek to end, write, close for every line).
-// Writes are serialised process-wide: one lock covers the counter update and the open-append-close
-// cycle, so lines from several threads reach the file whole and in the order they were counted.
-// A line that cannot be written is dropped; logging never fails the caller.
+// CLogFile: one text log, appended line by line. The file stays open between lines, for appending
+// only and shared for reading, writing, renaming and deleting: each line goes to the end of the file
+// with one write and is there for any reader at once, and nothing waits in our process to be lost
+// in a crash. A file deleted under us is let go and the next line starts a new one, as opening the
+// file for every line would. Writes are serialised process-wide: one lock covers the counter update
+// and the write, so lines from several threads reach the file whole and in the order they were
+// counted. A line that cannot be written is dropped; logging never fails the caller.
 #include <windows.h>
 
 #include <atomic>
@@ -10,11 +13,12 @@
 #include <string>
 
 #include "log/LogFormat.h"
+#include "util/Handles.h"
 
 class CLogFile {
 public:
     CLogFile() = default;
-    virtual ~CLogFile() = default;
+    virtual ~CLogFile();
     CLogFile(const CLogFile&) = delete;
     CLogFile& operator=(const CLogFile&) = delete;
 
@@ -36,7 +40,9 @@ public:
 protected:
     // Appends text (each "\n" written as CR LF, characters as UTF-8); false when the file cannot be opened.
     // Callers hold the log lock.
-    bool AppendText(const std::wstring& path, const std::wstring& text) const;
+    bool AppendText(const std::wstring& path, const std::wstring& text);
+    // Lets the open file go (its path changes, or it is deleted). Callers hold the log lock.
+    void CloseFile();
     std::wstring CurrentTime() const; // "%H:%M:%S" local
 
 private:
@@ -44,7 +50,13 @@ private:
     // (WriteLineNoFunction) creates the log's missing folders when the file cannot be opened.
     void WriteCountedLine(int kind, const std::wstring& function, const std::wstring& message, bool noFunction);
 
+    // The file of m_path, open for appending (empty until the first line); whether it still has its name.
+    HANDLE OpenFile(const std::wstring& path);
+    bool StillNamed(HANDLE file) const;
+
     std::wstring m_path; // guarded by the log lock
+    UniqueFileHandle m_file;
+    std::wstring m_filePath; // the path m_file was opened under
     std::atomic<int> m_level{kLogLevelNormal};
 };
 

@@ -10,6 +10,7 @@
 
 #include "log/ExtractLogRecord.h"
 #include "settings/SettingsChecks.h"
+#include "util/ProcessContext.h"
 
 constexpr int kRunModeGui = 510;
 constexpr int kRunModeUnattended = 520;
@@ -94,8 +95,9 @@ public:
     void SetWaitForAutolaunchFinish(int value) { m_waitForAutolaunchFinish = value; }  // tests
     int GetOverwriteWithoutPrompting() const { return m_overwriteWithoutPrompting; }
     void SetOverwriteWithoutPrompting(int value) { m_overwriteWithoutPrompting = value; }
-    int GetOverwriteForAll() const { return m_overwriteForAll; }
-    void SetOverwriteForAll(int value) { m_overwriteForAll = value; }
+    // Kept with the run's flags, where the cabinet engine is handed it.
+    int GetOverwriteForAll() const { return Flags().OverwriteForAll.load(); }
+    void SetOverwriteForAll(int value) { Flags().OverwriteForAll = value; }
     const std::wstring& GetReportedFileName() const { return m_reportedFileName; }
     void SetReportedFileName(const std::wstring& value) { m_reportedFileName = value; }
     const std::wstring& GetFinishMessage() const { return m_finishMessage; }
@@ -129,7 +131,6 @@ protected:
     int m_noOSCheck = 0;
     int m_waitForAutolaunchFinish = 1;
     int m_overwriteWithoutPrompting = 0;
-    int m_overwriteForAll = 0;
     int m_osResult = 300;
     std::wstring m_reportedFileName;
     std::wstring m_finishMessage;

@@ -22,7 +22,10 @@ constexpr int kStatusText = 1037;
 constexpr int kHeading = 1052;
 }  // namespace
 
-CExtractorPage::CExtractorPage(COrloSheet& sheet) : CWizardPage(sheet, WizardPage::Progress, kProgressTemplate) {}
+CExtractorPage::CExtractorPage(COrloSheet& sheet)
+    : CWizardPage(sheet, WizardPage::Progress, kProgressTemplate), m_progress([this] { SetStatus(508); })
+{
+}
 
 void CExtractorPage::SetStatus(int messageId)
 {
@@ -38,9 +41,7 @@ void CExtractorPage::OnInitDialog()
     m_sheet.SetButtonTexts(L"");
     SetStatus(507);
     m_sheet.ShowButtons(L"NEXT,BACK", SW_HIDE);
-    HWND bar = Item(kProgressBar);
-    ::SendMessageW(bar, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
-    ::SendMessageW(bar, PBM_SETPOS, 1, 0);
+    m_progress.Attach(m_window, Item(kProgressBar));
     // Nothing is extracted for a run whose password prompt was cancelled.
     const bool mayRun = !m_sheet.IsStartPage(Kind()) || AskPasswordIfRequired(m_sheet);
     if (mayRun && Flags().Continue != 0) {
@@ -65,18 +66,11 @@ void CExtractorPage::OnSetActive()
     m_sheet.FocusCancelButton();
 }
 
-bool CExtractorPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+bool CExtractorPage::OnMessage(UINT message, WPARAM wParam, LPARAM /*lParam*/, LRESULT& result)
 {
     switch (message) {
-    case UM_PROGRESS:
-        OnProgress(wParam, lParam);
-        result = 1;
-        return true;
-    case UM_LOG_REQUEST:
-        if (const auto* record = reinterpret_cast<const ExtractLogRecord*>(wParam)) {
-            Log().WriteLine(record->kind, record->function.c_str(), record->format.c_str(), record->argument.c_str());
-        }
-        result = 1;
+    case UM_WORKER_REPORTS:
+        result = m_progress.Handle(wParam);
         return true;
     case UM_ASK_OVERWRITE:
         Flags().OverwriteAnswer = CFileOverwrite(m_sheet, Flags().CurrentFileName).DoModal();
@@ -95,27 +89,6 @@ bool CExtractorPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
         return true;
     default:
         return false;
-    }
-}
-
-void CExtractorPage::OnProgress(WPARAM step, LPARAM value)
-{
-    HWND bar = Item(kProgressBar);
-    switch (step) {
-    case 1:
-        ++m_counter;
-        ::SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(m_counter), 0);
-        break;
-    case 2:
-        ::SendMessageW(bar, PBM_SETPOS, 2, 0);
-        break;
-    case 3:
-        ::SendMessageW(bar, PBM_SETRANGE, 0, MAKELPARAM(0, static_cast<WORD>(m_counter + static_cast<int>(value))));
-        ::SendMessageW(bar, PBM_SETSTEP, 1, 0);
-        SetStatus(508);
-        break;
-    default:
-        break;
     }
 }
 

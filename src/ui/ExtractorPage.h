@@ -2,6 +2,7 @@
 // CExtractorPage: the page on which the package is extracted. Creating it starts the run's only
 // extraction worker; it follows the worker's progress, writes its log lines, asks its overwrite
 // questions and, when the worker is done, hands over to the launch or finish page.
+#include "ui/ExtractionProgress.h"
 #include "ui/WizardPage.h"
 
 class CExtractorPage : public CWizardPage {
@@ -20,11 +21,10 @@ protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
-    void OnProgress(WPARAM step, LPARAM value);
     void OnExtractionDone();
     void OnWorkerEnd(UINT message);
 
-    int m_counter = 0;
+    CExtractionProgress m_progress;
     UINT m_deferredEnd = 0;
     bool m_started = false;
 };

@@ -31,7 +31,9 @@ unsigned __stdcall LaunchThread(void* /*worker*/)
 
 CUnattendedExtracter::CUnattendedExtracter(int visible, WorkerThread& worker, const LOGFONTW& statusFont,
                                            WorkerThread::Procedure job, std::function<void()> quit)
-    : m_statusFontDescription(statusFont), m_worker(worker), m_job(job), m_quit(std::move(quit)), m_visible(visible)
+    : m_statusFontDescription(statusFont), m_worker(worker), m_job(job), m_quit(std::move(quit)),
+      m_progress([this] { ::SetWindowTextW(m_status, GetMessage(508).c_str()); }),
+      m_visible(visible)
 {
 }
 
@@ -79,17 +81,9 @@ INT_PTR CUnattendedExtracter::HandleMessage(UINT message, WPARAM wParam, LPARAM 
     case WM_INITDIALOG:
         OnInitDialog();
         return TRUE;
-    case UM_PROGRESS:
-        OnProgress(wParam, lParam);
+    case UM_WORKER_REPORTS:
+        ::SetWindowLongPtrW(m_window, DWLP_MSGRESULT, m_progress.Handle(wParam));
         return TRUE;
-    case UM_LOG_REQUEST: {
-        const auto* record = reinterpret_cast<const ExtractLogRecord*>(wParam);
-        if (record != nullptr) {
-            Log().WriteLine(record->kind, record->function.c_str(), record->format.c_str(), record->argument.c_str());
-        }
-        ::SetWindowLongPtrW(m_window, DWLP_MSGRESULT, 1);
-        return TRUE;
-    }
     case UM_EXTRACTION_DONE:
     case UM_EXTRACTION_FAILED:
         if (m_questionOpen) {
@@ -122,8 +116,8 @@ INT_PTR CUnattendedExtracter::HandleMessage(UINT message, WPARAM wParam, LPARAM 
 
 void CUnattendedExtracter::OnInitDialog()
 {
-    m_progress = ::GetDlgItem(m_window, IDC_UNATTENDED_PROGRESS);
     m_status = ::GetDlgItem(m_window, IDC_UNATTENDED_STATUS);
+    m_progress.Attach(m_window, ::GetDlgItem(m_window, IDC_UNATTENDED_PROGRESS));
     HICON icon = ::LoadIconW(m_instance, MAKEINTRESOURCEW(IDI_TARVEX));
     ::SendMessageW(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     ::SendMessageW(m_window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
@@ -132,8 +126,6 @@ void CUnattendedExtracter::OnInitDialog()
 
     if (m_visible == 1) {
         ::SetWindowTextW(m_window, Settings().GetDisplayName().c_str());
-        ::SendMessageW(m_progress, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
-        ::SendMessageW(m_progress, PBM_SETPOS, 1, 0);
         ::SetWindowTextW(m_status, GetMessage(507).c_str());
     }
     Flags().Continue = 1;
@@ -146,27 +138,6 @@ void CUnattendedExtracter::OnInitDialog()
         return;
     }
     m_started = 1;
-}
-
-void CUnattendedExtracter::OnProgress(WPARAM step, LPARAM value)
-{
-    switch (step) {
-    case 1:
-        ++m_counter;
-        ::SendMessageW(m_progress, PBM_SETPOS, static_cast<WPARAM>(m_counter), 0);
-        break;
-    case 2:
-        ::SendMessageW(m_progress, PBM_SETPOS, 2, 0);
-        break;
-    case 3:
-        ::SendMessageW(m_progress, PBM_SETRANGE, 0,
-                       MAKELPARAM(0, static_cast<WORD>(m_counter + static_cast<int>(value))));
-        ::SendMessageW(m_progress, PBM_SETSTEP, 1, 0);
-        ::SetWindowTextW(m_status, GetMessage(508).c_str());
-        break;
-    default:
-        break;
-    }
 }
 
 void CUnattendedExtracter::OnExtractionDone()

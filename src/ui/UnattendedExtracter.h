@@ -8,6 +8,7 @@
 
 #include <functional>
 
+#include "ui/ExtractionProgress.h"
 #include "util/Handles.h"
 #include "util/WorkerThread.h"
 
@@ -30,7 +31,6 @@ public:
 private:
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnInitDialog();
-    void OnProgress(WPARAM step, LPARAM value);
     void OnExtractionDone();
     void RunLaunchStep();
     void OnWorkerEnd(UINT message);
@@ -38,15 +38,14 @@ private:
     void End(INT_PTR result);
 
     HINSTANCE m_instance = nullptr;
-    HWND m_progress = nullptr;
     HWND m_status = nullptr;
     UniqueGdiObject m_statusFont;
     LOGFONTW m_statusFontDescription{};
     WorkerThread& m_worker;
     WorkerThread::Procedure m_job;
     std::function<void()> m_quit;
+    CExtractionProgress m_progress;
     int m_visible = 0;
-    int m_counter = 0;
     int m_started = 0;
     bool m_launching = false;        // the extraction is over and the launch step runs
     bool m_questionOpen = false;

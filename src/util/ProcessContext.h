@@ -27,6 +27,7 @@ struct RunFlags {
     std::atomic<int> SelfDeleteOnExit{0};
     std::atomic<int> LaunchReturned{0};
     std::atomic<int> OverwriteAnswer{0};
+    std::atomic<int> OverwriteForAll{0}; // Yes to All or No to All was answered
     std::atomic<int> PayloadCancel{0};  // set by the window to stop a payload copy (cleared by the reader)
     std::wstring CurrentFileName;       // file the overwrite prompt asks about
 };

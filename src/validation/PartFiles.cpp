@@ -11,6 +11,19 @@
 #include "util/WideFormat.h"
 #include "validation/ExtractorValidator.h"
 
+namespace {
+// An engine for header queries: no window, the package's set id.
+CabEngineOptions HeaderQuery(int overwriteWithoutPrompting, const std::wstring& pattern)
+{
+    CabEngineOptions options;
+    options.overwriteWithoutPrompting = overwriteWithoutPrompting;
+    options.partNamePattern = pattern;
+    options.multiPart = Settings().GetMultiPartDownload() == 1;
+    options.setId = Settings().GetCabinetSetId();
+    return options;
+}
+} // namespace
+
 std::wstring CExtractorValidator::GetPackageExecutable() const
 {
     return m_packageExecutable.empty() ? CUtil::GetModulePath() : m_packageExecutable;
@@ -31,7 +44,7 @@ std::wstring CExtractorValidator::GetValidPartName(std::wstring& failedFile, std
     const std::wstring candidate1 = folder + CUtil::FormatNumberedName(pattern, 1);
     std::wstring accepted;
     if (CUtil::FileExists(candidate1)) {
-        CCabDecompressor query(nullptr, 0, pattern);
+        CCabDecompressor query(HeaderQuery(0, pattern), Flags(), Paths(), Log());
         if (query.GetCabinetSetId(candidate1) == setId) {
             accepted = candidate1;
         }
@@ -97,7 +110,8 @@ int CExtractorValidator::ValidateParts(std::wstring& failedFile, int overwriteWi
                 continue;
             }
         }
-        auto header = std::make_unique<CCabDecompressor>(nullptr, overwriteWithoutPrompting, m_partNamePattern);
+        auto header = std::make_unique<CCabDecompressor>(HeaderQuery(overwriteWithoutPrompting, m_partNamePattern),
+                                                         Flags(), Paths(), Log());
         if (!header->ValidateCabinetFile(path)) {
             failedFile = path;
             result = -3;

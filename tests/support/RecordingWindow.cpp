@@ -81,6 +81,11 @@ LRESULT CALLBACK RecordingWindow::WindowProc(HWND window, UINT message, WPARAM w
 
 LRESULT RecordingWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == UM_WORKER_REPORTS) {
+        // Recorded as the single messages the batch stands for, in order.
+        m_receiver.SetWindow(m_window);
+        return m_receiver.Handle(wParam);
+    }
     WindowEvent event;
     event.message = message;
     event.wParam = wParam;

@@ -1,7 +1,8 @@
 #pragma once
 // A real window on its own thread with a message loop, standing in for the progress window of the
 // extraction: it records every worker message it receives (log records are copied at receipt), and
-// answers the overwrite prompt from a script.
+// answers the overwrite prompt from a script. Batches of worker reports are recorded as the
+// UM_LOG_REQUEST and UM_PROGRESS messages they stand for.
 #include <windows.h>
 
 #include <condition_variable>
@@ -11,6 +12,9 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "settings/WindowMessages.h"
+#include "ui/WorkerReportReceiver.h"
 
 namespace testenv {
 
@@ -60,6 +64,9 @@ private:
     std::deque<int> m_answers;
     std::function<void(const WindowEvent&)> m_onEvent;
     bool m_ready = false;
+    CWorkerReportReceiver m_receiver{
+        nullptr, [this](WPARAM step, LPARAM value) { Handle(UM_PROGRESS, step, value); },
+        [this](const ExtractLogRecord& record) { Handle(UM_LOG_REQUEST, reinterpret_cast<WPARAM>(&record), 0); }};
 };
 
 } // namespace testenv

@@ -30,7 +30,7 @@ TEST_F(CabFixture, MultiPartSetWithSpanningFilesIsExtractedOnceByteForByte)
     ASSERT_EQ(parts.size(), 5u);
     testenv::RecordingWindow window;
 
-    CCabDecompressor engine(window.Handle(), 0, Validator().GetPartNamePattern());
+    TestEngine engine(window.Handle(), 0);
     EXPECT_EQ(engine.ExtractCabinet(parts[0], m_target), 0);
     EXPECT_EQ(engine.GetErrorText(), L"Success");
     EXPECT_EQ(engine.GetErrorCode(), 0);
@@ -57,7 +57,7 @@ TEST_F(CabFixture, FileOfferedAgainLaterInTheChainIsNotAskedAboutOrRewritten)
     ASSERT_EQ(parts.size(), 3u);
     testenv::RecordingWindow window;
     window.ScriptAnswers({kOverwriteYes});
-    CCabDecompressor engine(window.Handle(), 0, Validator().GetPartNamePattern());
+    TestEngine engine(window.Handle(), 0);
     EXPECT_EQ(engine.ExtractCabinet(parts[0], m_target), 0);
     for (const auto& event : window.Events()) {
         EXPECT_NE(event.message, UM_ASK_OVERWRITE);
@@ -78,9 +78,8 @@ TEST_F(CabFixture, PartsUnderAnotherBaseNameThanRecordedStillChain)
         options.recordedBase = recorded;
         const auto files = SpanningFiles();
         const auto parts = WriteParts(files, 64 * 1024, options);
-        ASSERT_EQ(Validator().GetPartNamePattern(), L"Pack.%03d");
 
-        CCabDecompressor engine(nullptr, 0, Validator().GetPartNamePattern());
+        TestEngine engine(nullptr, 0);
         EXPECT_EQ(engine.ExtractCabinet(parts[0], m_target), 0);
         EXPECT_EQ(engine.GetErrorText(), L"Success");
         for (const auto& file : files) {
@@ -91,13 +90,12 @@ TEST_F(CabFixture, PartsUnderAnotherBaseNameThanRecordedStillChain)
 
 TEST_F(CabFixture, SingleCabinetWithoutRenaming)
 {
-    Settings().SetMultiPartDownload(0);
     testcab::SetOptions options;
     options.folder = m_dir.Path();
     options.singleName = L"WebCab1";
     const auto files = SpanningFiles();
     const auto parts = testcab::WriteSet(options, files);
-    CCabDecompressor engine(nullptr, 0, Validator().GetPartNamePattern());
+    TestEngine engine(nullptr, 0, CabDecoder::Own, false);
     EXPECT_EQ(engine.ExtractCabinet(parts[0], m_target), 0);
     EXPECT_EQ(engine.GetErrorText(), L"Success");
     for (const auto& file : files) {
@@ -110,7 +108,7 @@ TEST_F(CabFixture, CabinetMagicInsteadOfProductMagicIsRefused)
     testcab::SetOptions plain;
     plain.productMagic = false;
     const auto parts = WriteParts({testcab::MakeFile("\\a.bin", 100, 1)}, 0, plain);
-    CCabDecompressor engine(nullptr, 0, Validator().GetPartNamePattern());
+    TestEngine engine(nullptr, 0);
     EXPECT_NE(engine.ExtractCabinet(parts[0], m_target), 0);
     EXPECT_EQ(engine.GetErrorText(), L"The file is not a cabinet");
     EXPECT_EQ(engine.GetErrorCode(), 2);
@@ -122,9 +120,9 @@ TEST_F(CabFixture, CabinetMagicInsteadOfProductMagicIsRefused)
 }
 
 // Reads through the engine's own file operations.
-class ReadProbe : public CCabDecompressor {
+class ReadProbe : public TestEngine {
 public:
-    ReadProbe() : CCabDecompressor(nullptr, 0, Validator().GetPartNamePattern()) {}
+    ReadProbe() : TestEngine(nullptr, 0) {}
     using CCabDecompressor::Close;
     using CCabDecompressor::Read;
     using CCabDecompressor::Seek;
@@ -182,7 +180,7 @@ TEST_F(CabFixture, TargetPathOf260CharactersIsWrittenAnd261Fails)
         const std::wstring target = Target(Utf8ToWide(folder + "\\" + file));
         ASSERT_EQ(target.size(), m_target.size() + length);
 
-        CCabDecompressor engine(nullptr, 0, Validator().GetPartNamePattern());
+        TestEngine engine(nullptr, 0);
         engine.ExtractCabinet(parts[0], m_target);
         if (target.size() == 260) {
             EXPECT_EQ(engine.GetErrorText(), L"Success");
@@ -208,7 +206,7 @@ TEST_F(CabFixture, StoredNamesOutsideTheTargetFolderAreRefused)
         const auto parts = WriteParts({testcab::MakeFile("\\good.txt", 10, 1), testcab::MakeFile(name, 10, 2),
                                        testcab::MakeFile("\\after.txt", 10, 3)});
         testenv::RecordingWindow window;
-        CCabDecompressor engine(window.Handle(), 1, Validator().GetPartNamePattern());
+        TestEngine engine(window.Handle(), 1);
         EXPECT_NE(engine.ExtractCabinet(parts[0], m_target), 0);
         EXPECT_EQ(engine.GetErrorText(), L"The cabinet holds a file name outside the extraction folder");
         EXPECT_EQ(engine.GetErrorCode(), 1012);
@@ -234,7 +232,7 @@ TEST_F(CabFixture, StoredNamesOutsideTheTargetFolderAreRefused)
 TEST_F(CabFixture, NameWithoutLeadingBackslashLandsInsideTheTargetFolder)
 {
     const auto parts = WriteParts({testcab::MakeFile("plain.txt", 10, 1), testcab::MakeFile("sub/x.txt", 10, 2)});
-    CCabDecompressor engine(nullptr, 0, Validator().GetPartNamePattern());
+    TestEngine engine(nullptr, 0);
     EXPECT_EQ(engine.ExtractCabinet(parts[0], m_target), 0);
     EXPECT_TRUE(testenv::PathExists(Target(L"plain.txt")));
     EXPECT_TRUE(testenv::PathExists(Target(L"sub\\x.txt")));
@@ -257,7 +255,7 @@ TEST_F(CabFixture, StoredAttributesAreApplied)
         files.push_back(file);
     }
     const auto parts = WriteParts(files);
-    CCabDecompressor engine(nullptr, 0, Validator().GetPartNamePattern());
+    TestEngine engine(nullptr, 0);
     ASSERT_EQ(engine.ExtractCabinet(parts[0], m_target), 0);
     for (const auto& c : cases) {
         const DWORD attributes = ::GetFileAttributesW(Target(Utf8ToWide(c.name + 1)).c_str());
@@ -279,7 +277,7 @@ TEST_F(CabFixture, Utf8AndByteWiseNamesAreDecoded)
     auto bytes = testcab::MakeFile("\\caf\xE9.txt", 10, 2);
     auto lookalike = testcab::MakeFile("\\\xC3\xA9.txt", 10, 3); // UTF-8 bytes without the mark
     const auto parts = WriteParts({utf8, bytes, lookalike});
-    CCabDecompressor engine(nullptr, 0, Validator().GetPartNamePattern());
+    TestEngine engine(nullptr, 0);
     ASSERT_EQ(engine.ExtractCabinet(parts[0], m_target), 0);
     EXPECT_EQ(testenv::ReadFileBytes(Target(L"\x00DC"
                                             L"bung\\\x20AC \x65E5\x672C.txt")),
@@ -293,7 +291,7 @@ TEST_F(CabFixture, NextPartMissingMidFileFailsWithCode1AndRemovesTheHalfFile)
     const auto files = SpanningFiles();
     const auto parts = WriteParts(files, 64 * 1024);
     ASSERT_TRUE(::DeleteFileW(parts[1].c_str()));
-    CCabDecompressor engine(nullptr, 0, Validator().GetPartNamePattern());
+    TestEngine engine(nullptr, 0);
     EXPECT_NE(engine.ExtractCabinet(parts[0], m_target), 0);
     EXPECT_EQ(engine.GetErrorText(), L"Cabinet file (or part of splitted CAB) not found");
     EXPECT_EQ(engine.GetErrorCode(), 1);
@@ -311,7 +309,7 @@ TEST_F(CabFixture, FullDiskStopsWithCode8AndRemovesTheHalfFile)
     const auto parts =
         WriteParts({testcab::MakeFile("\\small.bin", 1000, 1), testcab::MakeFile("\\big.bin", 2 * 1024 * 1024, 2),
                     testcab::MakeFile("\\later.bin", 1000, 3)});
-    CCabDecompressor engine(nullptr, 1, Validator().GetPartNamePattern());
+    TestEngine engine(nullptr, 1);
     EXPECT_NE(engine.ExtractCabinet(parts[0], target), 0);
     EXPECT_EQ(engine.GetErrorText(), L"Failure writing to target file");
     EXPECT_EQ(engine.GetErrorCode(), 8);
@@ -332,7 +330,7 @@ TEST_F(CabFixture, PathListsHoldWhatWasTouchedNewestFirst)
                     testcab::MakeFile("\\a\\b\\c\\deep.txt", 10, 3), testcab::MakeFile("\\a\\side.txt", 10, 4)});
     testenv::RecordingWindow window;
     window.ScriptAnswers({kOverwriteNo});
-    CCabDecompressor engine(window.Handle(), 0, Validator().GetPartNamePattern());
+    TestEngine engine(window.Handle(), 0);
     ASSERT_EQ(engine.ExtractCabinet(parts[0], m_target), 0);
 
     EXPECT_EQ(ToVector(Paths().ExtractedFiles),
@@ -355,7 +353,7 @@ TEST_F(CabFixture, WithoutAWindowNothingIsSentAndExtractionWorks)
     const auto parts = WriteParts(files, 64 * 1024);
     testenv::RecordingWindow window;
     window.Destroy(); // a handle that no longer names a window
-    CCabDecompressor engine(window.Handle(), 0, Validator().GetPartNamePattern());
+    TestEngine engine(window.Handle(), 0);
     EXPECT_EQ(engine.ExtractCabinet(parts[0], m_target), 0);
     EXPECT_TRUE(window.Events().empty());
     EXPECT_EQ(Paths().ExtractedFiles.size(), files.size());

@@ -1,6 +1,6 @@
 #pragma once
-// Shared set-up of the engine tests: a fresh process context, a package folder with a properties
-// file naming the part base "Pack", and a target folder.
+// Shared set-up of the engine tests: a fresh process context, a package folder for parts named
+// "Pack.00n", a target folder, and engines made the way the extraction job makes them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,31 +10,60 @@
 #include "TestCabinet.h"
 #include "TestEnv.h"
 #include "cabinet/CabDecompressor.h"
-#include "settings/OrloInitalizer.h"
+#include "log/BuildLogFile.h"
+#include "settings/WorkerReports.h"
 #include "util/ProcessContext.h"
 #include "util/StringUtil.h"
-#include "validation/ExtractorValidator.h"
+
+// The reports go first: the engine reports into them.
+struct EngineReports {
+    explicit EngineReports(HWND window) : reports(window) {}
+    CWorkerReports reports;
+};
+
+// An engine for parts named "Pack.00n" of set 4711, reporting to `window`, with the run's flags and lists.
+class TestEngine : private EngineReports, public CCabDecompressor {
+public:
+    TestEngine(HWND window, int overwriteWithoutPrompting, CabDecoder decoder = CabDecoder::Own, bool multiPart = true,
+               std::function<void()> checkpoint = {})
+        : EngineReports(window),
+          CCabDecompressor(Options(window, overwriteWithoutPrompting, decoder, multiPart, std::move(checkpoint)),
+                           Flags(), Paths(), Log())
+    {
+    }
+
+    static constexpr uint16_t kSetId = 4711;
+
+private:
+    CabEngineOptions Options(HWND window, int overwriteWithoutPrompting, CabDecoder decoder, bool multiPart,
+                             std::function<void()> checkpoint)
+    {
+        CabEngineOptions options;
+        options.window = window;
+        options.reports = &reports;
+        options.overwriteWithoutPrompting = overwriteWithoutPrompting;
+        options.multiPart = multiPart;
+        options.partNamePattern = L"Pack.%03d";
+        options.setId = kSetId;
+        options.checkpoint = std::move(checkpoint);
+        options.decoder = decoder;
+        return options;
+    }
+};
 
 class CabFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ResetProcessContext();
-        Settings().SetMultiPartDownload(1);
-        Settings().SetCabinetSetId(kSetId);
-        Settings().SetOverwriteWithoutPrompting(0);
         m_package = m_dir / L"package\\";
         m_target = m_dir / L"target\\";
         ::CreateDirectoryW(m_package.c_str(), nullptr);
         ::CreateDirectoryW(m_target.c_str(), nullptr);
-        Validator().SetPackageExecutable(m_package + L"Pack1.exe");
-        Validator().SetPropertiesPath(m_dir / L"Properties_Orlo.ini");
-        testenv::WriteUtf16File(m_dir / L"Properties_Orlo.ini", L"[Package]\r\nMultipartFileName=Pack\r\n");
     }
     void TearDown() override { ResetProcessContext(); }
 
-    // Writes the set into the package folder and lets the validator find part 1 (this sets the
-    // part-name pattern the engine renames with). Returns the part paths.
+    // Writes the set into the package folder. Returns the part paths.
     std::vector<std::wstring> WriteParts(const std::vector<testcab::File>& files, size_t perCabinet = 0,
                                          testcab::SetOptions options = {})
     {
@@ -43,16 +72,12 @@ protected:
         if (options.setId == testcab::SetOptions{}.setId) {
             options.setId = kSetId;
         }
-        auto parts = testcab::WriteSet(options, files);
-        std::wstring failed;
-        std::list<std::wstring> lines;
-        Validator().GetValidPartName(failed, lines);
-        return parts;
+        return testcab::WriteSet(options, files);
     }
 
     std::wstring Target(const std::wstring& relative) const { return m_target + relative; }
 
-    static constexpr uint16_t kSetId = 4711;
+    static constexpr uint16_t kSetId = TestEngine::kSetId;
     testenv::ScratchDir m_dir{L"cab"};
     std::wstring m_package;
     std::wstring m_target;

@@ -38,7 +38,7 @@ TEST_F(CabFixture, NothingIsWrittenThroughAFolderLinkInsideTheTarget)
                 WriteParts({testcab::MakeFile("\\good.txt", 10, 1), testcab::MakeFile(c.storedName, 10, 2),
                             testcab::MakeFile("\\after.txt", 10, 3)});
             testenv::RecordingWindow window;
-            CCabDecompressor engine(window.Handle(), overwrite, Validator().GetPartNamePattern());
+            TestEngine engine(window.Handle(), overwrite);
             EXPECT_NE(engine.ExtractCabinet(parts[0], m_target), 0);
             EXPECT_EQ(engine.GetErrorText(), L"The cabinet holds a file name outside the extraction folder");
             EXPECT_EQ(engine.GetErrorCode(), 1012);

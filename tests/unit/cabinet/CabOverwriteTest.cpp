@@ -46,7 +46,7 @@ protected:
     }
     int Run(HWND window, int overwriteWithoutPrompting)
     {
-        CCabDecompressor engine(window, overwriteWithoutPrompting, Validator().GetPartNamePattern());
+        TestEngine engine(window, overwriteWithoutPrompting);
         engine.ExtractCabinet(m_parts[0], m_target);
         m_text = engine.GetErrorText();
         return engine.GetErrorCode();
@@ -103,7 +103,7 @@ TEST_F(CabOverwrite, YesReplacesKeepsTheWriteTimeAndAsksAgain)
     EXPECT_EQ(Ticks(LastWrite(Target(L"new.txt"))), StoredAsUtc(m_files[3], false));
     EXPECT_EQ(ToVector(Paths().ExtractedFiles),
               (std::vector<std::wstring>{Target(L"new.txt"), Target(L"three.txt"), Target(L"one.txt")}));
-    EXPECT_EQ(Settings().GetOverwriteForAll(), 0);
+    EXPECT_EQ(Flags().OverwriteForAll.load(), 0);
     const auto texts = window.LogTexts();
     EXPECT_NE(std::find(texts.begin(), texts.end(), L"Extracing file : " + Target(L"one.txt")), texts.end());
     EXPECT_NE(std::find(texts.begin(), texts.end(),
@@ -122,7 +122,7 @@ TEST_F(CabOverwrite, YesToAllAsksOnceAndReplacesEveryFile)
     EXPECT_TRUE(Replaced(L"one.txt", 0));
     EXPECT_TRUE(Replaced(L"two.txt", 1));
     EXPECT_TRUE(Replaced(L"three.txt", 2));
-    EXPECT_EQ(Settings().GetOverwriteForAll(), 1);
+    EXPECT_EQ(Flags().OverwriteForAll.load(), 1);
 }
 
 TEST_F(CabOverwrite, NoToAllSkipsEveryExistingFileAndListsItAsPackageFileOnly)
@@ -156,9 +156,9 @@ TEST_F(CabOverwrite, CancelStopsWithCode11)
     EXPECT_FALSE(testenv::PathExists(Target(L"new.txt")));
 }
 
-class StubbornAttributes : public CCabDecompressor {
+class StubbornAttributes : public TestEngine {
 public:
-    using CCabDecompressor::CCabDecompressor;
+    using TestEngine::TestEngine;
 
 protected:
     DWORD ClearReadOnlyAttribute(const std::wstring&) override { return ERROR_ACCESS_DENIED; }
@@ -169,7 +169,7 @@ TEST_F(CabOverwrite, ReadOnlyAttributeThatCannotBeClearedFailsWith1011)
     Prepare();
     testenv::RecordingWindow window;
     window.ScriptAnswers({kOverwriteYes});
-    StubbornAttributes engine(window.Handle(), 0, Validator().GetPartNamePattern());
+    StubbornAttributes engine(window.Handle(), 0);
     engine.ExtractCabinet(m_parts[0], m_target);
     EXPECT_EQ(engine.GetErrorText(), L"Could not remove attributes of the file");
     EXPECT_EQ(engine.GetErrorCode(), 1011);
@@ -187,7 +187,7 @@ TEST_F(CabOverwrite, FileInUseCannotBeReplacedAndReportsTheWin32Error)
     ASSERT_TRUE(holder);
     testenv::RecordingWindow window;
     window.ScriptAnswers({kOverwriteYes, kOverwriteYes});
-    CCabDecompressor engine(window.Handle(), 0, Validator().GetPartNamePattern());
+    TestEngine engine(window.Handle(), 0);
     engine.ExtractCabinet(m_parts[0], m_target);
     engine.GetErrorText();
     EXPECT_EQ(engine.GetErrorCode(), 11);
@@ -202,13 +202,13 @@ TEST_F(CabOverwrite, ClearedContinueFlagStopsBeforeTheNextFile)
                                    testcab::MakeFile("\\3.bin", 100, 3), testcab::MakeFile("\\4.bin", 100, 4)};
     const auto parts = WriteParts(files);
     testenv::RecordingWindow window;
-    int progress = 0;
-    window.OnEvent([&](const testenv::WindowEvent& event) {
-        if (event.message == UM_PROGRESS && ++progress == 2) {
-            Flags().Continue = 0; // the user confirmed cancelling
+    int checkpoints = 0;
+    // The user confirms cancelling while the worker waits at its point before the third file.
+    TestEngine engine(window.Handle(), 1, CabDecoder::Own, true, [&] {
+        if (++checkpoints == 3) {
+            Flags().Continue = 0;
         }
     });
-    CCabDecompressor engine(window.Handle(), 1, Validator().GetPartNamePattern());
     engine.ExtractCabinet(parts[0], m_target);
     EXPECT_EQ(engine.GetErrorText(), L"User aborted extraction");
     EXPECT_EQ(engine.GetErrorCode(), 11);
@@ -216,6 +216,7 @@ TEST_F(CabOverwrite, ClearedContinueFlagStopsBeforeTheNextFile)
     EXPECT_FALSE(testenv::PathExists(Target(L"3.bin")));
     EXPECT_FALSE(testenv::PathExists(Target(L"4.bin")));
     EXPECT_EQ(Paths().ExtractedFiles.size(), 2u);
+    EXPECT_EQ(checkpoints, 3);
 }
 
 // Also run under a zone that is not UTC (see CMakeLists.txt).
@@ -225,7 +226,7 @@ TEST_F(CabFixture, CabTimesStoredLocalOrUtc)
     auto utc = testcab::MakeFile("\\utc.txt", 10, 2);
     utc.attributes = 0x100 | 0x20;
     const auto parts = WriteParts({local, utc});
-    CCabDecompressor engine(nullptr, 0, Validator().GetPartNamePattern());
+    TestEngine engine(nullptr, 0);
     ASSERT_EQ(engine.ExtractCabinet(parts[0], m_target), 0);
     EXPECT_EQ(Ticks(LastWrite(Target(L"local.txt"))), StoredAsUtc(local, false));
     EXPECT_EQ(Ticks(LastWrite(Target(L"utc.txt"))), StoredAsUtc(utc, true));

@@ -17,6 +17,7 @@
 #include "settings/PayloadWriter.h"
 #include "settings/WindowMessages.h"
 #include "util/Handles.h"
+#include "util/PauseGate.h"
 #include "util/ProcessContext.h"
 #include "util/StringUtil.h"
 #include "util/Util.h"
@@ -174,12 +175,18 @@ TEST_F(Driver, PartRemovedWhileExtractionRuns)
 {
     MakePackage(ThreeParts(), 40 * 1024);
     testenv::RecordingWindow window;
-    window.OnEvent([this](const testenv::WindowEvent& event) {
-        if (event.message == UM_PROGRESS && event.wParam == 1) {
-            ::DeleteFileW(m_parts[1].c_str()); // a.bin is done; b.bin runs into part 2
+    // The gate is held as while the user is asked whether to cancel: the worker hands over its lines
+    // at its first file, after the parts were checked, and waits. Part 2 goes away then, and the
+    // engine runs into its absence when b.bin continues there.
+    WorkerPause().Hold();
+    window.OnEvent([this](const testenv::WindowEvent&) {
+        if (WorkerPause().Held() && ::InSendMessage()) {
+            ::DeleteFileW(m_parts[1].c_str());
+            WorkerPause().Release();
         }
     });
     Run(window);
+    WorkerPause().Release();
     const auto trace = Trace(window);
     EXPECT_TRUE(Contains(trace, L"L8 Return Code for cab extraction : 1"));
     EXPECT_TRUE(Contains(trace, L"L0 Part file " + m_package + L"Pack.002 not found"));

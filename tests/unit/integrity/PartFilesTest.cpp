@@ -223,12 +223,14 @@ TEST_F(PartFiles, WrongSetIdOrCabinetIndexFailsTheHeaderCheck)
 TEST_F(PartFiles, PartNumberMustBePositiveDigits)
 {
     MakePackage();
+    CabEngineOptions options;
+    options.setId = Settings().GetCabinetSetId();
     for (const wchar_t* name : {L"Copy.000", L"Copy.abc", L"Copy.0a1"}) {
         ASSERT_TRUE(::CopyFileW(m_parts[0].c_str(), (m_package + name).c_str(), FALSE));
-        CCabDecompressor header(nullptr, 0, Validator().GetPartNamePattern());
+        CCabDecompressor header(options, Flags(), Paths(), Log());
         EXPECT_FALSE(header.ValidateCabinetFile(m_package + name)) << name;
     }
-    CCabDecompressor header(nullptr, 0, Validator().GetPartNamePattern());
+    CCabDecompressor header(options, Flags(), Paths(), Log());
     EXPECT_TRUE(header.ValidateCabinetFile(m_parts[2])); // part 3 with cabinet index 2
     EXPECT_NE(LogText().find("Could not get cab number for cabinet."), std::string::npos);
 }

@@ -1,5 +1,5 @@
 // CLogFile against real files: line format on disk, level filter, counters, folder creation,
-// dropped lines, and many threads writing at once.
+// dropped lines, many threads writing at once, others using the file meanwhile, a killed writer.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -7,9 +7,11 @@
 #include <thread>
 #include <vector>
 
+#include "ProcessRunner.h"
 #include "TestEnv.h"
 #include "log/LogCounters.h"
 #include "log/LogFile.h"
+#include "util/Handles.h"
 #include "util/ProcessContext.h"
 #include "util/StringUtil.h"
 
@@ -210,4 +212,68 @@ TEST_F(LogFileTest, ConcurrentWritersLoseAndMixNothing)
     const LogCounterValues counters = Counters().Snapshot();
     EXPECT_EQ(counters[kLogInfo], 4 * kLines);
     EXPECT_EQ(counters[kLogWarning], 4 * kLines);
+}
+
+// The file stays open between lines: what others do with it meanwhile must not cost a line.
+TEST_F(LogFileTest, LinesStayWholeAndVisibleWhileOthersAppendAndRename)
+{
+    CLogFile log;
+    log.Init(m_path, kLogLevelNormal);
+    log.WriteLine(kLogInfo, L"F", L"one");
+    EXPECT_NE(testenv::ReadFileText(m_path).find("|one\r\n"), std::string::npos); // readable at once
+
+    // Someone else appends in between: our next line goes after it, not over it.
+    UniqueFileHandle other(::CreateFileW(m_path.c_str(), FILE_APPEND_DATA,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(other);
+    DWORD written = 0;
+    ASSERT_TRUE(::WriteFile(other.Get(), "foreign\r\n", 9, &written, nullptr));
+    other.Reset();
+    log.WriteLine(kLogInfo, L"F", L"two");
+
+    // Support staff rotate the log mid-run: the lines go on in the file they took away.
+    const std::wstring rotated = m_dir / L"rotated.log";
+    ASSERT_TRUE(::MoveFileW(m_path.c_str(), rotated.c_str()));
+    log.WriteLine(kLogInfo, L"F", L"three");
+
+    std::vector<std::string> lines = testenv::ReadLines(rotated);
+    if (testenv::PathExists(m_path)) {
+        const auto more = testenv::ReadLines(m_path);
+        lines.insert(lines.end(), more.begin(), more.end());
+    }
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_TRUE(lines[0].size() > 4 && lines[0].substr(lines[0].size() - 4) == "|one") << lines[0];
+    EXPECT_EQ(lines[1], "foreign");
+    EXPECT_TRUE(lines[2].size() > 4 && lines[2].substr(lines[2].size() - 4) == "|two") << lines[2];
+    EXPECT_TRUE(lines[3].size() > 6 && lines[3].substr(lines[3].size() - 6) == "|three") << lines[3];
+
+    // A new path lets the old file go: it can be deleted at once.
+    log.Init(m_dir / L"next.log", kLogLevelNormal);
+    EXPECT_TRUE(::DeleteFileW(rotated.c_str()));
+}
+
+// A writer killed in the middle of its run leaves only whole lines, none missing before the last.
+TEST_F(LogFileTest, KilledWriterLeavesOnlyWholeLines)
+{
+    testenv::BackgroundProcess writer(testenv::BinDir() + L"log_writer.exe", {m_path});
+    ASSERT_TRUE(writer.Started());
+    for (int wait = 0; wait < 600 && testenv::ReadLines(m_path).size() < 300; ++wait) {
+        ::Sleep(50);
+    }
+    ASSERT_TRUE(::TerminateProcess(writer.Handle(), 9));
+    DWORD exitCode = 0;
+    ASSERT_TRUE(writer.Wait(10000, exitCode));
+
+    const std::string text = testenv::ReadFileText(m_path);
+    ASSERT_GE(text.size(), 2u);
+    EXPECT_EQ(text.substr(text.size() - 2), "\r\n"); // the last line is there whole or not at all
+    const std::regex whole(kTime + "\\|          \\|Writer {29} \\|line ([0-9]+) x{300}");
+    const auto lines = testenv::ReadLines(m_path);
+    ASSERT_GE(lines.size(), 300u);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(lines[i], m, whole)) << lines[i];
+        EXPECT_EQ(std::stoul(m[1]), i);
+    }
 }

@@ -6,6 +6,7 @@
 #include <list>
 
 #include "cabinet/CabDecompressor.h"
+#include "log/BuildLogFile.h"
 #include "settings/OrloInitalizer.h"
 #include "settings/Payload.h"
 #include "util/ProcessContext.h"
@@ -112,7 +113,12 @@ std::vector<OutputLine> RunFrontEndChecks(const std::wstring& packagePath, uint3
                               scratch.Path().c_str(), room.QuadPart, unpackedBytes));
         return out;
     }
-    CCabDecompressor engine(nullptr, 1, pattern);
+    CabEngineOptions options;
+    options.overwriteWithoutPrompting = 1;
+    options.multiPart = settings.GetMultiPartDownload() == 1;
+    options.partNamePattern = pattern;
+    options.setId = settings.GetCabinetSetId();
+    CCabDecompressor engine(options, Flags(), Paths(), Log());
     engine.ExtractCabinet(cabinetPath, target);
     const std::wstring text = engine.GetErrorText();
     const int code = engine.GetErrorCode();
