@@ -5,6 +5,7 @@
 
 #include "cabinet/CabDecompressor.h"
 #include "log/LogFormat.h"
+#include "log/RunResult.h"
 #include "settings/OrloInitalizer.h"
 #include "settings/Payload.h"
 #include "settings/WindowMessages.h"
@@ -63,6 +64,7 @@ private:
 void ExtractPackage(const ExtractionTarget& target)
 {
     const DriverChannel channel(target);
+    RunReport().EnterStage(RunStage::Verification);
     COrloInitalizer& settings = Settings();
     const std::wstring extractionPath = settings.GetExtractionPath();
 
@@ -125,6 +127,7 @@ void ExtractPackage(const ExtractionTarget& target)
         return;
     }
 
+    RunReport().EnterStage(RunStage::Extraction);
     channel.Log(kLogInfo, L"Extracting files from cabinet :%ls", cabinetPath);
     auto engine = std::make_unique<CCabDecompressor>(target.window, settings.GetOverwriteWithoutPrompting(),
                                                      Validator().GetPartNamePattern());

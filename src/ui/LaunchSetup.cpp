@@ -7,6 +7,7 @@
 #include "launch/LaunchList.h"
 #include "launch/Launcher.h"
 #include "log/BuildLogFile.h"
+#include "log/RunResult.h"
 #include "settings/OrloInitalizer.h"
 #include "ui/MessageBox.h"
 #include "util/ProcessContext.h"
@@ -38,6 +39,7 @@ int HandleLaunchSetup(HWND sheet)
         Log().WriteLine(kLogInfo, kFunction, L"Nothing to launch");
         return -1;
     }
+    RunReport().EnterStage(RunStage::Launch);
     const bool gui = settings.GetRunMode() == kRunModeGui;
     const bool hasSheet = sheet != nullptr && ::IsWindow(sheet);
     if (hasSheet) {
@@ -55,6 +57,7 @@ int HandleLaunchSetup(HWND sheet)
                              MB_OK | MB_ICONHAND);
             }
             Log().WriteLine(kLogError, kFunction, L"Current operating system not supported: the setup is not launched");
+            RunReport().NoteFailure(runcheck::kOs);
             return 10;
         }
         if (verdict == kVerdictWarning && gui) {
@@ -75,8 +78,8 @@ int HandleLaunchSetup(HWND sheet)
     RemoveOrloTempDirectory();
     int result = LaunchMultipleApplications(language, applications, parameters, installationDialog);
 
-    const bool keepsSheet = applications.size() > 1 ||
-                            (settings.GetWaitForAutolaunchFinish() == 1 || installationDialog == L"1");
+    const bool keepsSheet =
+        applications.size() > 1 || (settings.GetWaitForAutolaunchFinish() == 1 || installationDialog == L"1");
     if (keepsSheet) {
         if (hasSheet) {
             ::ShowWindow(sheet, SW_SHOW);
