@@ -7,6 +7,7 @@
 
 #include "SourceTree.h"
 #include "settings/Payload.h"
+#include "settings/PeSignature.h"
 #include "util/Handles.h"
 #include "util/StringUtil.h"
 #include "util/Util.h"
@@ -73,6 +74,10 @@ bool ReadPackage(const std::wstring& path, PackageContents& contents, std::wstri
                         path.c_str(), contents.fileSize);
         return false;
     }
+    const CertificateTable signature = ReadCertificateTable(file.Get());
+    contents.signatureOffset = signature.offset;
+    contents.signatureSize = signature.size;
+    contents.payloadEnd = PayloadEnd(contents.fileSize, contents.payloadOffset, signature);
     uint64_t offset = contents.payloadOffset;
     for (;;) {
         uint8_t head[kPayloadMarkerBytes + 4];
@@ -103,9 +108,9 @@ bool ReadPackage(const std::wstring& path, PackageContents& contents, std::wstri
         item.size = U32(rest.data() + nameBytes);
         item.type = static_cast<uint16_t>(rest[nameBytes + 4] | (rest[nameBytes + 5] << 8));
         item.dataOffset = offset + sizeof(head) + rest.size();
-        if (item.dataOffset + item.size > contents.fileSize) {
+        if (item.dataOffset + item.size > contents.payloadEnd) {
             contents.damage = FormatW(L"the payload entry %ls is cut short: %u bytes announced, %I64u present",
-                                      item.name.c_str(), item.size, contents.fileSize - item.dataOffset);
+                                      item.name.c_str(), item.size, contents.payloadEnd - item.dataOffset);
             break;
         }
         contents.items.push_back(item);
