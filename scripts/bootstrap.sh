@@ -10,6 +10,7 @@ PACKAGES=(
   googletest
   wine wine64 xvfb
   cabextract wixl imagemagick
+  osslsigncode openssl
 )
 
 missing=()
