@@ -61,6 +61,13 @@ private:
 };
 } // namespace
 
+int PartCheckLineKind(const std::wstring& line)
+{
+    const bool information =
+        line.find(L"Validating cabinet") != std::wstring::npos || line.find(L"Hash code for") != std::wstring::npos;
+    return information ? kLogInfo : kLogError;
+}
+
 void ExtractPackage(const ExtractionTarget& target)
 {
     const DriverChannel channel(target);
@@ -104,9 +111,7 @@ void ExtractPackage(const ExtractionTarget& target)
             if (line->empty()) {
                 continue;
             }
-            const bool information = line->find(L"Validating cabinet") != std::wstring::npos ||
-                                     line->find(L"Hash code for") != std::wstring::npos;
-            channel.Log(information ? kLogInfo : kLogError, L"%ls", *line);
+            channel.Log(PartCheckLineKind(*line), L"%ls", *line);
         }
         if (validation != 0) {
             settings.SetExtractionStatus(validation);

@@ -62,9 +62,7 @@ PreflightFinding CheckPackageParts(std::wstring& cabinetPath)
         if (line->empty()) {
             continue;
         }
-        const bool information = line->find(L"Validating cabinet") != std::wstring::npos ||
-                                 line->find(L"Hash code for") != std::wstring::npos;
-        Log().WriteLine(information ? kLogInfo : kLogError, kFunction, L"%ls", line->c_str());
+        Log().WriteLine(PartCheckLineKind(*line), kFunction, L"%ls", line->c_str());
     }
     if (validation != 0) {
         return {false, MakeExtractionErrorTexts(validation, failedFile, L"").log};
