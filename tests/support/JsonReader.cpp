@@ -1,6 +1,8 @@
 #include "JsonReader.h"
 
 #include <cstdlib>
+#include <cstring>
+#include <tuple>
 
 namespace testenv {
 
@@ -28,158 +30,94 @@ private:
     }
     void Blanks()
     {
-        while (m_at < m_text.size() &&
-               (m_text[m_at] == ' ' || m_text[m_at] == '\t' || m_text[m_at] == '\n' || m_text[m_at] == '\r')) {
+        while (m_at < m_text.size() && std::strchr(" \t\r\n", m_text[m_at]) != nullptr && m_text[m_at] != '\0') {
             ++m_at;
         }
     }
-    bool Literal(const char* word)
+    bool Next(char c)
     {
-        const std::string w(word);
-        if (m_text.compare(m_at, w.size(), w) != 0) {
-            return Fail("unknown literal");
+        Blanks();
+        if (m_at < m_text.size() && m_text[m_at] == c) {
+            ++m_at;
+            return true;
         }
-        m_at += w.size();
-        return true;
+        return false;
     }
     bool Value(JsonValue& value)
     {
         Blanks();
-        if (m_at >= m_text.size()) {
-            return Fail("missing value");
+        for (const auto& [word, type, flag] :
+             {std::tuple{"true", JsonValue::Type::Bool, true}, std::tuple{"false", JsonValue::Type::Bool, false},
+              std::tuple{"null", JsonValue::Type::Null, false}}) {
+            if (m_text.compare(m_at, std::strlen(word), word) == 0) {
+                value.type = type;
+                value.boolean = flag;
+                m_at += std::strlen(word);
+                return true;
+            }
         }
-        const char c = m_text[m_at];
-        if (c == '{') {
-            return Object(value);
-        }
-        if (c == '[') {
-            return Array(value);
-        }
-        if (c == '"') {
+        if (Next('"')) {
             value.type = JsonValue::Type::String;
             return String(value.text);
         }
-        if (c == 't' || c == 'f') {
-            value.type = JsonValue::Type::Bool;
-            value.boolean = c == 't';
-            return Literal(c == 't' ? "true" : "false");
+        if (Next('[')) {
+            value.type = JsonValue::Type::Array;
+            return List(']', [&] {
+                value.items.emplace_back();
+                return Value(value.items.back());
+            });
         }
-        if (c == 'n') {
-            value.type = JsonValue::Type::Null;
-            return Literal("null");
+        if (Next('{')) {
+            value.type = JsonValue::Type::Object;
+            return List('}', [&] {
+                value.members.emplace_back();
+                return (Next('"') || Fail("bad member name")) && String(value.members.back().first) &&
+                       (Next(':') || Fail("missing colon")) && Value(value.members.back().second);
+            });
         }
         const char* start = m_text.c_str() + m_at;
         char* end = nullptr;
         value.type = JsonValue::Type::Number;
         value.number = std::strtod(start, &end);
-        if (end == start) {
-            return Fail("bad value");
-        }
         m_at += static_cast<size_t>(end - start);
-        return true;
+        return end != start || Fail("bad value");
     }
-    bool Object(JsonValue& value)
+    template <class Item> bool List(char close, Item item)
     {
-        value.type = JsonValue::Type::Object;
-        ++m_at;
-        Blanks();
-        if (m_at < m_text.size() && m_text[m_at] == '}') {
-            ++m_at;
+        if (Next(close)) {
             return true;
         }
-        for (;;) {
-            Blanks();
-            std::string key;
-            if (m_at >= m_text.size() || m_text[m_at] != '"' || !String(key)) {
-                return Fail("bad member name");
-            }
-            Blanks();
-            if (m_at >= m_text.size() || m_text[m_at++] != ':') {
-                return Fail("missing colon");
-            }
-            JsonValue member;
-            if (!Value(member)) {
+        do {
+            if (!item()) {
                 return false;
             }
-            value.members.emplace_back(key, member);
-            Blanks();
-            if (m_at < m_text.size() && m_text[m_at] == ',') {
-                ++m_at;
-                continue;
-            }
-            if (m_at < m_text.size() && m_text[m_at] == '}') {
-                ++m_at;
-                return true;
-            }
-            return Fail("unterminated object");
-        }
-    }
-    bool Array(JsonValue& value)
-    {
-        value.type = JsonValue::Type::Array;
-        ++m_at;
-        Blanks();
-        if (m_at < m_text.size() && m_text[m_at] == ']') {
-            ++m_at;
-            return true;
-        }
-        for (;;) {
-            JsonValue item;
-            if (!Value(item)) {
-                return false;
-            }
-            value.items.push_back(item);
-            Blanks();
-            if (m_at < m_text.size() && m_text[m_at] == ',') {
-                ++m_at;
-                continue;
-            }
-            if (m_at < m_text.size() && m_text[m_at] == ']') {
-                ++m_at;
-                return true;
-            }
-            return Fail("unterminated array");
-        }
+        } while (Next(','));
+        return Next(close) || Fail("unterminated list");
     }
     static void AppendUtf8(std::string& out, unsigned long code)
     {
-        if (code < 0x80) {
-            out += static_cast<char>(code);
-        } else if (code < 0x800) {
-            out += static_cast<char>(0xC0 | (code >> 6));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            out += static_cast<char>(0xE0 | (code >> 12));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (code >> 18));
-            out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
+        const int extra = code < 0x80 ? 0 : code < 0x800 ? 1 : code < 0x10000 ? 2 : 3;
+        static const unsigned char kLead[] = {0x00, 0xC0, 0xE0, 0xF0};
+        out += static_cast<char>(kLead[extra] | (code >> (6 * extra)));
+        for (int i = extra - 1; i >= 0; --i) {
+            out += static_cast<char>(0x80 | ((code >> (6 * i)) & 0x3F));
         }
     }
     bool Hex4(unsigned long& code)
     {
-        if (m_at + 4 > m_text.size()) {
-            return Fail("short \\u escape");
-        }
-        char* end = nullptr;
         const std::string digits = m_text.substr(m_at, 4);
+        char* end = nullptr;
         code = std::strtoul(digits.c_str(), &end, 16);
-        if (end != digits.c_str() + 4) {
-            return Fail("bad \\u escape");
-        }
-        m_at += 4;
-        return true;
+        m_at += digits.size();
+        return (digits.size() == 4 && end == digits.c_str() + 4) || Fail("bad \\u escape");
     }
-    // Length of the UTF-8 sequence at m_at, or 0 when it is not valid UTF-8.
+    // Length of the UTF-8 sequence at m_at, or 0 when it is not valid UTF-8 (surrogates included).
     size_t Utf8Length() const
     {
         const auto byte = [&](size_t i) { return static_cast<unsigned char>(m_text[m_at + i]); };
         const unsigned char lead = byte(0);
         const size_t length = lead < 0xC2 ? 0 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 0;
-        if (length == 0 || m_at + length > m_text.size()) {
+        if (length == 0 || m_at + length > m_text.size() || (length == 3 && lead == 0xED && byte(1) >= 0xA0)) {
             return 0;
         }
         for (size_t i = 1; i < length; ++i) {
@@ -187,14 +125,10 @@ private:
                 return 0;
             }
         }
-        if (length == 3 && lead == 0xED && byte(1) >= 0xA0) {
-            return 0; // an encoded surrogate
-        }
         return length;
     }
     bool String(std::string& out)
     {
-        ++m_at;
         while (m_at < m_text.size()) {
             const unsigned char c = static_cast<unsigned char>(m_text[m_at]);
             if (c == '"') {
@@ -206,11 +140,11 @@ private:
             }
             if (c >= 0x80) {
                 const size_t length = Utf8Length();
+                out.append(m_text, m_at, length);
+                m_at += length;
                 if (length == 0) {
                     return Fail("invalid UTF-8");
                 }
-                out.append(m_text, m_at, length);
-                m_at += length;
                 continue;
             }
             ++m_at;
@@ -218,22 +152,16 @@ private:
                 out += static_cast<char>(c);
                 continue;
             }
-            if (m_at >= m_text.size()) {
-                break;
-            }
-            const char e = m_text[m_at++];
+            const char e = m_at < m_text.size() ? m_text[m_at++] : '\0';
             static const std::string kSimple = "\"\\/bfnrt";
             static const std::string kMeaning = "\"\\/\b\f\n\r\t";
-            if (const size_t i = kSimple.find(e); i != std::string::npos) {
+            if (const size_t i = kSimple.find(e); e != '\0' && i != std::string::npos) {
                 out += kMeaning[i];
                 continue;
             }
-            if (e != 'u') {
-                return Fail("bad escape");
-            }
             unsigned long code = 0;
-            if (!Hex4(code)) {
-                return false;
+            if (e != 'u' || !Hex4(code)) {
+                return Fail("bad escape");
             }
             if (code >= 0xD800 && code < 0xDC00 && m_text.compare(m_at, 2, "\\u") == 0) {
                 m_at += 2;
@@ -253,16 +181,6 @@ private:
     std::string m_error;
 };
 } // namespace
-
-bool JsonValue::Has(const std::string& key) const
-{
-    for (const auto& member : members) {
-        if (member.first == key) {
-            return true;
-        }
-    }
-    return false;
-}
 
 const JsonValue& JsonValue::operator[](const std::string& key) const
 {

@@ -16,7 +16,6 @@ struct JsonValue {
     std::vector<JsonValue> items;
     std::vector<std::pair<std::string, JsonValue>> members;
 
-    bool Has(const std::string& key) const;
     // The member or element, or a null value when there is none.
     const JsonValue& operator[](const std::string& key) const;
     const JsonValue& operator[](size_t index) const;

@@ -2,8 +2,6 @@
 // preflight run.
 #include <gtest/gtest.h>
 
-#include <set>
-
 #include "app/ExitCodes.h"
 #include "util/StringUtil.h"
 
@@ -88,16 +86,6 @@ TEST(ExitCodes, PreflightEndsWithTheCodeOfTheFirstFailingCheck)
         {runcheck::kRequirements, true, L""}, {runcheck::kPassword, false, L""}, {runcheck::kParts, false, L""}};
     EXPECT_EQ(CheckExitCode(failed, runcheck::kPassword), CheckFailureCode(runcheck::kPassword));
     EXPECT_EQ(CheckExitCode({{L"no such check", false, L""}}, L""), kCheckNotMade);
-
-    // Every check has a code of its own, and none is a code a script reads otherwise.
-    std::set<int> codes;
-    for (const wchar_t* check : {runcheck::kSingleInstance, runcheck::kTempFolder, runcheck::kPayload,
-                                 runcheck::kAdminRights, runcheck::kPassword, runcheck::kOs, runcheck::kRequirements,
-                                 runcheck::kExtractionPath, runcheck::kTargetPaths, runcheck::kParts}) {
-        const int code = CheckFailureCode(check);
-        EXPECT_TRUE(codes.insert(code).second) << WideToUtf8(check);
-        EXPECT_TRUE(code > 1 && code != 6 && code < 255) << WideToUtf8(check);
-    }
 }
 
 } // namespace
