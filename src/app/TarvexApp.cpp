@@ -37,20 +37,11 @@ CTarvexApp* g_app = nullptr;
 constexpr const wchar_t* kFunction = L"InitInstance";
 }  // namespace
 
-CTarvexApp* TheApp()
-{
-    return g_app;
-}
+CTarvexApp* TheApp() { return g_app; }
 
-CTarvexApp::CTarvexApp(HINSTANCE instance) : m_instance(instance)
-{
-    g_app = this;
-}
+CTarvexApp::CTarvexApp(HINSTANCE instance) : m_instance(instance) { g_app = this; }
 
-CTarvexApp::~CTarvexApp()
-{
-    g_app = nullptr;
-}
+CTarvexApp::~CTarvexApp() { g_app = nullptr; }
 
 int CTarvexApp::RunMode() const
 {
@@ -186,15 +177,13 @@ bool CTarvexApp::InitInstance()
         std::wstring error;
         const DWORD md5Result = CExtractorValidator::ComputeFileMd5(Settings().GetPropertiesPath(), hash, error);
         if (md5Result != 0) {
-            Log().WriteLine(kLogWarning, kFunction, L"%ls : Return Code : %d", error.c_str(),
-                            static_cast<int>(md5Result));
+            Log().WriteLine(kLogWarning, kFunction, L"%ls : Return Code : %d", error.c_str(), static_cast<int>(md5Result));
         }
         m_propertiesMd5 = hash;
         Validator().SetParameterFileBaseline(hash);
         Settings().SetExtractionStatus(-1);
         // This build has no wizard: a full-GUI run ends here, before anything is extracted.
-        Log().WriteLine(kLogWarning, kFunction,
-                        L"The wizard is not available in this build; use /silent or /unattended");
+        Log().WriteLine(kLogWarning, kFunction, L"The wizard is not available in this build; use /silent or /unattended");
     }
 
     instance.Close();
@@ -403,7 +392,4 @@ void CTarvexApp::OpenPropertiesHandle()
                                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-void CTarvexApp::ClosePropertiesHandle()
-{
-    m_propertiesHandle.Reset();
-}
+void CTarvexApp::ClosePropertiesHandle() { m_propertiesHandle.Reset(); }

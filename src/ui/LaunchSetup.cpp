@@ -78,8 +78,8 @@ int HandleLaunchSetup(HWND sheet)
     RemoveOrloTempDirectory();
     int result = LaunchMultipleApplications(language, applications, parameters, installationDialog);
 
-    const bool keepsSheet =
-        applications.size() > 1 || (settings.GetWaitForAutolaunchFinish() == 1 || installationDialog == L"1");
+    const bool keepsSheet = applications.size() > 1 ||
+                            (settings.GetWaitForAutolaunchFinish() == 1 || installationDialog == L"1");
     if (keepsSheet) {
         if (hasSheet) {
             ::ShowWindow(sheet, SW_SHOW);
