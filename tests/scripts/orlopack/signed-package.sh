@@ -25,7 +25,7 @@ grep -q 'DemoPackage.exe: signed (certificate table of' "$work/stdout" ||
   { cat "$work/stdout" >&2; fail "verify does not report the signature"; }
 
 rc=0
-timeout 120 wine "$work_win\\out\\DemoPackage.exe" /silent /autolaunch=no "/extractpath=$work_win\\target" \
+timeout 120 wine "$work_win\\out\\DemoPackage.exe" /silent /strictexit /autolaunch=no "/extractpath=$work_win\\target" \
   >/dev/null 2>&1 || rc=$?
 [[ $rc -eq 0 ]] || fail "the signed package ended with $rc"
 (cd demo-package/source && find . -type f) | while read -r file; do
