@@ -11,6 +11,7 @@ PACKAGES=(
   googletest
   wine wine64 xvfb
   cabextract wixl imagemagick
+  osslsigncode openssl
 )
 
 missing=()

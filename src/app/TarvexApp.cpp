@@ -17,7 +17,9 @@ using std::min;
 #include "launch/Cleanup.h"
 #include "launch/LaunchState.h"
 #include "log/BuildLogFile.h"
+#include "log/RunResult.h"
 #include "settings/CommandLine.h"
+#include "settings/CommandLineHelp.h"
 #include "settings/Messages.h"
 #include "settings/OrloInitalizer.h"
 #include "ui/MessageBox.h"
@@ -60,11 +62,24 @@ int CTarvexApp::ShowBox(const std::wstring& text, UINT type)
 
 bool CTarvexApp::InitInstance()
 {
+    RunReport().EnterStage(RunStage::StartUp); // the run's clock starts here
     Gdiplus::GdiplusStartupInput gdiplusInput;
     Gdiplus::GdiplusStartup(&m_gdiplusToken, &gdiplusInput, nullptr);
 
     m_options = std::make_unique<CExtractorCommandOpt>();
     m_options->ParseProcessCommandLine();
+    if (m_options->help == 1) {
+        // A silent or unattended run never blocks on a box: there the list is simply not shown.
+        if (m_options->RunMode() == kRunModeGui) {
+            DoMessageBox(CommandLineHelpText(), MB_OK | MB_ICONINFORMATION);
+        }
+        m_helpOnly = true;
+        return false;
+    }
+    m_deployment.Configure(*m_options);
+    if (m_deployment.Check() && m_options->unattended != 1) {
+        m_options->silent = 1; // a preflight asks nothing and shows nothing
+    }
 
     Log().InitMasterLog();
 
@@ -76,6 +91,8 @@ bool CTarvexApp::InitInstance()
     if (instance.IsAlreadyRunning()) {
         ShowBox(GetMessage(105), MB_OK);
         Log().WriteLine(kLogError, kFunction, L"Another instance is already running.");
+        RunReport().NoteFailure(runcheck::kSingleInstance);
+        m_deployment.Verdict(runcheck::kSingleInstance, false, L"another instance is already running");
         m_secondInstance = 1;
         instance.Close();
         return false;
@@ -85,6 +102,7 @@ bool CTarvexApp::InitInstance()
         ShowBox(GetMessage(901), MB_OK);
         Log().WriteLine(kLogError, kFunction,
                         L"OLE initialization failed.  Make sure that the OLE libraries are the correct version.");
+        RunReport().NoteFailure(runcheck::kOle);
         return false;
     }
     m_oleInitialized = true;
@@ -93,15 +111,21 @@ bool CTarvexApp::InitInstance()
     Settings().SetChecks(&ValidatorChecks());
     LaunchData().ClosePropertiesHandle = [this] { ClosePropertiesHandle(); };
 
+    m_deployment.Verdict(runcheck::kSingleInstance, true, L"");
     const std::wstring tempError = Settings().CretaeAndValidateOrloTempDir();
+    m_deployment.Verdict(runcheck::kTempFolder, tempError.empty(), tempError);
     if (!tempError.empty()) {
+        RunReport().NoteFailure(runcheck::kTempFolder);
         SetAppName(GetMessage(103));
         ShowBox(tempError, MB_OK | MB_ICONHAND);
         Quit(-1, -1, L"");
     }
 
     const int payloadResult = Settings().ExtractIntermediateFiles();
+    m_deployment.Verdict(runcheck::kPayload, payloadResult == 0,
+                         payloadResult == 0 ? L"" : L"the settings files of the package could not be read");
     if (payloadResult != 0) {
+        RunReport().NoteFailure(runcheck::kPayload);
         Quit(-1, payloadResult, L"");
     }
 
@@ -115,6 +139,7 @@ bool CTarvexApp::InitInstance()
     record.autolaunch = m_options->autolaunch;
     record.setupLanguage = m_options->setupLanguage;
     record.runMode = RunMode();
+    RunReport().EnterStage(RunStage::Checks);
     const int display = Settings().Init(record);
 
     OpenPropertiesHandle();
@@ -123,7 +148,15 @@ bool CTarvexApp::InitInstance()
     m_displayName = Settings().GetDisplayName();
     SetAppName(m_displayName);
     Log().WriteLine(kLogInfo, L"Display Name", L"%ls", m_displayName.c_str());
+    m_deployment.NotePackage(Settings().GetPackageName(),
+                             ReadProfileString(Settings().GetPropertiesPath(), L"Package", L"VersionString"));
 
+    if (m_deployment.Check()) {
+        RunPreflight(display, record);
+        instance.Close();
+        m_options.reset();
+        return false;
+    }
     if (!RunChecks()) {
         instance.Close();
         m_options.reset();
@@ -136,6 +169,9 @@ bool CTarvexApp::InitInstance()
         CUnattendedExtracter window(visible, m_worker, m_textFont, ExtractPackageThread<WorkerThread>,
                                     [this] { Quit(8, 6, L""); });
         window.DoModal(m_instance);
+        if (!RunReport().Entered(RunStage::Verification)) {
+            RunReport().NoteFailure(runcheck::kExtraction); // the window or its worker never started
+        }
     } else if (display != kDisplayStop) {
         const int language = Validator().GetDefaultLanguage();
         Settings().SetLanguage(language);
@@ -169,19 +205,28 @@ bool CTarvexApp::InitInstance()
 
 bool CTarvexApp::RunChecks()
 {
-    const std::wstring& properties = Settings().GetPropertiesPath();
-    if (ReadProfileString(properties, L"Runtime", L"CheckAdmin") == L"1") {
+    if (!CheckAdminRights()) {
+        return false;
+    }
+    if (!CheckPassword(m_options->extractionPassword)) {
+        RunReport().NoteFailure(runcheck::kPassword);
+        return false;
+    }
+    ValidateOSBeforeExtraction();
+    return true;
+}
+
+bool CTarvexApp::CheckAdminRights()
+{
+    if (ReadProfileString(Settings().GetPropertiesPath(), L"Runtime", L"CheckAdmin") == L"1") {
         Log().WriteLine(kLogInfo, L"GetCheckAdmin", L"Admin rights needed for extraction");
         if (!Util().IsAdmin(0)) {
             Log().WriteLine(kLogError, kFunction, L"User is not having admin rights.");
+            RunReport().NoteFailure(runcheck::kAdminRights);
             ShowBox(ReplaceFirst(GetMessage(421), L"\\n", L"\n"), MB_OK | MB_ICONEXCLAMATION);
             return false;
         }
     }
-    if (!CheckPassword(m_options->extractionPassword)) {
-        return false;
-    }
-    ValidateOSBeforeExtraction();
     return true;
 }
 
@@ -227,6 +272,7 @@ void CTarvexApp::ValidateOSBeforeExtraction()
     Log().WriteLine(kLogInfo, function, L"Confirming from user : ");
     if (DoMessageBox(OsValidator().GetNotSupportedQuestion(), MB_YESNO) == IDNO) {
         Log().WriteLine(kLogInfo, function, L"User confirmed to cancel the extraction");
+        m_deployment.NoteCancelled();
         Quit(-1, -1, L"");
     }
     Log().WriteLine(kLogInfo, function, L"User confirmed to continue the extraction");
@@ -274,12 +320,18 @@ void CTarvexApp::FillFonts()
 
 int CTarvexApp::ExitInstance()
 {
+    if (m_helpOnly) {
+        StopWorkerAndGdiplus();
+        return 0;
+    }
+    m_deployment.BeginShutdown();
     if (!m_shutdownDone && m_secondInstance == 0) {
         CleanupAtExit(true);
     }
-    ShutdownShared();
     const int status = Settings().GetExtractionStatus();
-    return (status == -5 || status == -3 || status == -2) ? -1 : 0;
+    const int code = m_deployment.ExitCode((status == -5 || status == -3 || status == -2) ? -1 : 0);
+    ShutdownShared();
+    return code;
 }
 
 void CTarvexApp::Quit(int kind, int exitCode, const std::wstring& message)
@@ -287,8 +339,10 @@ void CTarvexApp::Quit(int kind, int exitCode, const std::wstring& message)
     if (!message.empty()) {
         Log().WriteLine(kind == -1 ? kLogError : kLogInfo, L"Quit", L"%ls", message.c_str());
     }
+    m_deployment.BeginShutdown();
+    const int code = m_deployment.ExitCode(exitCode);
     ShutdownShared();
-    std::exit(exitCode);
+    std::exit(code);
 }
 
 void CTarvexApp::ShutdownShared()
@@ -327,6 +381,7 @@ void CTarvexApp::ReleaseUiResources()
     m_imageCopies.clear();
     ClearAppName();
     Log().Finish(kRunModeSilent, nullptr);
+    m_deployment.WriteResult(RunMode()); // after the summary, so that it reports the summary's counts
     Log().WriteRaw(L"%ls\n", kLogEndBanner);
 }
 

@@ -6,10 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "app/DeploymentRun.h"
 #include "util/Handles.h"
 #include "util/WorkerThread.h"
 
 class CExtractorCommandOpt;
+struct OrloInitRecord;
 
 class CTarvexApp {
 public:
@@ -39,6 +41,9 @@ private:
     void CopyHeaderImages();
     void FillFonts();
     bool RunChecks();  // administrator, password and OS checks; false ends the run
+    bool CheckAdminRights();
+    // /check: the checks after the settings are read, each with its verdict; extracts nothing.
+    void RunPreflight(int display, const OrloInitRecord& record);
     int ShowBox(const std::wstring& text, UINT type);  // only in GUI mode; 0 otherwise
 
     HINSTANCE m_instance = nullptr;
@@ -51,6 +56,8 @@ private:
     bool m_cleanupDone = false;
     bool m_oleInitialized = false;
     bool m_shutdownDone = false;
+    bool m_helpOnly = false; // /? or /help: nothing else happens
+    DeploymentRun m_deployment;
     UniqueFileHandle m_propertiesHandle;
     std::wstring m_topImagePath;
     std::wstring m_bottomImagePath;

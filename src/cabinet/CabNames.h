@@ -14,6 +14,8 @@ constexpr uint16_t kCabAttribArchive = 0x20;
 constexpr uint16_t kCabAttribUtf8Name = 0x80;
 constexpr uint16_t kCabAttribUtcTime = 0x100;
 constexpr uint16_t kCabAttribApplied = 0x27; // read-only, hidden, system, archive
+// The longest target path the engine writes; a longer one fails the extraction.
+constexpr int kMaxTargetPath = 260;
 
 // The stored name as UTF-16: UTF-8 when the attributes carry 0x80, else byte by byte.
 std::wstring DecodeStoredName(std::string_view raw, uint16_t attributes);

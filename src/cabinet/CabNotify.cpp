@@ -18,7 +18,6 @@
 namespace {
 constexpr wchar_t kFdiCallback[] = L"FdiCallback";
 constexpr wchar_t kFileOverwrite[] = L"FileOverwrite";
-constexpr int kMaxTargetPath = 260;
 
 std::wstring FullPath(const std::wstring& path)
 {

@@ -6,6 +6,7 @@
 #include "cabinet/CabDecompressor.h"
 #include "log/BuildLogFile.h"
 #include "log/LogFormat.h"
+#include "log/RunResult.h"
 #include "settings/OrloInitalizer.h"
 #include "settings/Payload.h"
 #include "settings/WindowMessages.h"
@@ -69,9 +70,17 @@ private:
 };
 } // namespace
 
+int PartCheckLineKind(const std::wstring& line)
+{
+    const bool information =
+        line.find(L"Validating cabinet") != std::wstring::npos || line.find(L"Hash code for") != std::wstring::npos;
+    return information ? kLogInfo : kLogError;
+}
+
 void ExtractPackage(const ExtractionTarget& target)
 {
     DriverChannel channel(target);
+    RunReport().EnterStage(RunStage::Verification);
     COrloInitalizer& settings = Settings();
     const std::wstring extractionPath = settings.GetExtractionPath();
 
@@ -113,9 +122,7 @@ void ExtractPackage(const ExtractionTarget& target)
             if (line->empty()) {
                 continue;
             }
-            const bool information = line->find(L"Validating cabinet") != std::wstring::npos ||
-                                     line->find(L"Hash code for") != std::wstring::npos;
-            channel.Log(information ? kLogInfo : kLogError, L"%ls", *line);
+            channel.Log(PartCheckLineKind(*line), L"%ls", *line);
         }
         if (validation != 0) {
             settings.SetExtractionStatus(validation);
@@ -137,6 +144,7 @@ void ExtractPackage(const ExtractionTarget& target)
         return;
     }
 
+    RunReport().EnterStage(RunStage::Extraction);
     channel.Log(kLogInfo, L"Extracting files from cabinet :%ls", cabinetPath);
     CabEngineOptions options;
     options.window = target.window;

@@ -29,6 +29,9 @@ template <class Worker> unsigned __stdcall ExtractPackageThread(void* worker)
     return 0;
 }
 
+// The kind the part check's lines are logged with: its progress lines are information, the rest errors.
+int PartCheckLineKind(const std::wstring& line);
+
 // The user message (empty when there is none) and the log text for an extraction error code.
 struct ExtractionErrorTexts {
     std::wstring message;

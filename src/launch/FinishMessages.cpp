@@ -2,6 +2,7 @@
 
 #include "launch/LaunchState.h"
 #include "log/BuildLogFile.h"
+#include "log/RunResult.h"
 #include "settings/OrloInitalizer.h"
 #include "util/ProcessContext.h"
 #include "util/Profile.h"
@@ -102,7 +103,7 @@ std::wstring GetMessageFromLangSection(const std::wstring& value, const std::wst
     return prefix + text;
 }
 
-void SetFinishMessage(int exitCode, const std::wstring& launchKey)
+ReturnCodeMapping SetFinishMessage(int exitCode, const std::wstring& launchKey)
 {
     LaunchState& state = LaunchData();
     const auto entry = state.ReturnCodeMessages.find(ReturnCodeLookupKey(launchKey, exitCode));
@@ -114,15 +115,18 @@ void SetFinishMessage(int exitCode, const std::wstring& launchKey)
             Log().WriteLine(0, L"SetFinishMessage", L"Error while installation. Message Configuerd : %ls",
                             text.c_str());
             state.FinishMessages[kFinishError] = text;
+            return {kSetupMappedError, text};
         } else if (StartsWithNoCase(value, kSuccessPrefix)) {
             const std::wstring text = value.substr(8);
             Log().WriteLine(8, L"SetFinishMessage", L"Message Configuerd : %ls", text.c_str());
             state.FinishMessages[kFinishSuccess] = text;
+            return {kSetupMappedSuccess, text};
         }
-        return;
+        return {kSetupUnconfigured, value};
     }
     Log().WriteLine(8, L"SetFinishMessage", L"Return Code is not Configured");
     state.FinishMessages[kFinishNotSet] = kReturnCodeNotConfigured;
+    return {kSetupUnconfigured, kReturnCodeNotConfigured};
 }
 
 bool HasUnconfiguredResult()

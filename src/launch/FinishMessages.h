@@ -31,8 +31,13 @@ bool HasUnconfiguredResultIn(const std::map<std::wstring, std::wstring>& finishM
 void LoadReturnCodeMessages(const std::wstring& launchKey);
 // prefix + the text of [language] Key for a value "prefix{Key}"; prefix alone otherwise.
 std::wstring GetMessageFromLangSection(const std::wstring& value, const std::wstring& language);
+// How a package's table classified an exit code: a mapping text of log/RunResult.h and the message.
+struct ReturnCodeMapping {
+    const wchar_t* mapping = nullptr;
+    std::wstring message;
+};
 // Records what `exitCode` of the program under `launchKey` selected; an error sets status -6.
-void SetFinishMessage(int exitCode, const std::wstring& launchKey);
+ReturnCodeMapping SetFinishMessage(int exitCode, const std::wstring& launchKey);
 // True when no program ended with an error code and one ended with an unconfigured code.
 bool HasUnconfiguredResult();
 // ERROR text; else SUCCESS (MessageOnFinish when none) unless a code was unconfigured, in which

@@ -8,6 +8,7 @@
 #include "launch/FinishMessages.h"
 #include "launch/LaunchRules.h"
 #include "log/BuildLogFile.h"
+#include "log/RunResult.h"
 #include "settings/OrloInitalizer.h"
 #include "util/Handles.h"
 #include "util/PauseGate.h"
@@ -189,6 +190,7 @@ int LaunchMultipleApplications(const std::wstring& /*language*/, const std::list
         if (!PathExists(path)) {
             Settings().SetExtractionStatus(-4);
             Log().WriteLine(0, L"File for launching the setup not found : ", L"%ls", path.c_str());
+            RunReport().AddSetup(LaunchedSetup{path, -1, false, kSetupNotStarted, L""});
             result = -1;
             continue;
         }
@@ -221,7 +223,11 @@ int LaunchMultipleApplications(const std::wstring& /*language*/, const std::list
             Log().WriteLine(8, kFunction, L"Finished - %ls", path.c_str());
             Log().WriteLine(8, kFunction, L"Return code of - %ls is %d", path.c_str(), exitCode);
         }
-        SetFinishMessage(exitCode, launchKey);
+        const ReturnCodeMapping mapped = SetFinishMessage(exitCode, launchKey);
+        // Without a wait the code may be read while the setup still runs: it is no verdict then.
+        const bool waited = wait == 1 || (wait != 0 && exitCode != static_cast<int>(STILL_ACTIVE));
+        RunReport().AddSetup(errorText.empty() ? LaunchedSetup{path, exitCode, waited, mapped.mapping, mapped.message}
+                                               : LaunchedSetup{path, exitCode, false, kSetupNotStarted, errorText});
     }
     return result;
 }

@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "log/LogCounters.h"
+#include "log/RunResult.h"
 #include "util/Handles.h"
 #include "util/ProcessContext.h"
 #include "util/StringUtil.h"
@@ -123,6 +124,9 @@ void CLogFile::WriteCountedLine(int kind, const std::wstring& function, const st
         noFunction ? FormatLogLineNoFunction(time, kind, message) : FormatLogLine(time, kind, function, message);
     // Counted even when the file cannot take it: the summary reports what happened, not what was kept.
     Counters().Increment(kind);
+    if (kind == kLogError) {
+        RunReport().NoteErrorLine(line);
+    }
     if (AppendText(m_path, line) || !noFunction) {
         return;
     }

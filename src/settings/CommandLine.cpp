@@ -34,6 +34,10 @@ void CExtractorCommandOpt::ParseParam(const std::wstring& text, bool flag, bool 
         setupLanguage = value;
     } else if (EqualsNoCase(key, L"extractionpassword")) {
         extractionPassword = value;
+    } else if (EqualsNoCase(key, L"result")) {
+        // A path may itself contain "=": everything after the first one is the value.
+        const size_t equals = text.find(L'=');
+        resultFile = equals == std::wstring::npos ? std::wstring() : TrimW(text.substr(equals + 1));
     }
     if (EqualsNoCase(text, L"d") || EqualsNoCase(text, L"debug")) {
         debug = 1;
@@ -43,6 +47,13 @@ void CExtractorCommandOpt::ParseParam(const std::wstring& text, bool flag, bool 
     }
     if (EqualsNoCase(text, L"NoOSCheck")) {
         NoOSCheck = 1;
+    }
+    if (EqualsNoCase(text, L"check")) {
+        check = 1;
+    } else if (EqualsNoCase(text, L"strictexit")) {
+        strictExit = 1;
+    } else if (text == L"?" || EqualsNoCase(text, L"help")) {
+        help = 1;
     }
 }
 

@@ -21,6 +21,11 @@ public:
     std::wstring autolaunch;
     std::wstring setupLanguage;
     std::wstring extractionPassword;
+    // For deployment tools: the result file, the preflight run, truthful exit codes, the switch list.
+    std::wstring resultFile;
+    int check = 0;
+    int strictExit = 0;
+    int help = 0;
 
     // 530 silent, else 520 unattended, else 510.
     int RunMode() const;

@@ -58,6 +58,11 @@ public:
     void SetMultiPart();
     void ReadCabinetSetId(); // [Orlo] GUID2, decimal, low 16 bits
     int InitDisplay(const OrloInitRecord& record);
+    // The two halves of InitDisplay for silent and unattended runs: the package requirements (true
+    // when met or not to be checked), then the choice of the extraction path (520, or -1 when none
+    // is usable).
+    bool SilentRequirementsMet();
+    int ChooseSilentExtractPath(const OrloInitRecord& record);
     int ValidateAndCheckExtractPath();
     uint64_t GetPackageSize() const;
     uint64_t GetRequiredSpace(const std::wstring& extractionPath, const std::wstring& tempDirectory,

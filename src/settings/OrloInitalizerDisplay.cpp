@@ -1,6 +1,7 @@
 // COrloInitalizer: the display decision at the end of Init, and the check of the configured
 // extraction path in wizard mode.
 #include "log/BuildLogFile.h"
+#include "log/RunResult.h"
 #include "settings/OrloInitalizer.h"
 #include "util/ProcessContext.h"
 #include "util/Profile.h"
@@ -11,11 +12,25 @@ int COrloInitalizer::InitDisplay(const OrloInitRecord& record)
     if (m_runMode != kRunModeSilent && m_runMode != kRunModeUnattended) {
         return ValidateAndCheckExtractPath();
     }
-    const wchar_t* function = L"COrloInitalizer::InitDisplay";
-    if (m_noConditionCheck != 1 && (m_checks == nullptr || m_checks->CheckRequirementsForSilentRun(m_language) != 1)) {
-        Log().WriteLine(kLogError, function, L"Condition not satisfied");
+    if (!SilentRequirementsMet()) {
         return kDisplayStop;
     }
+    return ChooseSilentExtractPath(record);
+}
+
+bool COrloInitalizer::SilentRequirementsMet()
+{
+    if (m_noConditionCheck != 1 && (m_checks == nullptr || m_checks->CheckRequirementsForSilentRun(m_language) != 1)) {
+        Log().WriteLine(kLogError, L"COrloInitalizer::InitDisplay", L"Condition not satisfied");
+        RunReport().NoteFailure(runcheck::kRequirements);
+        return false;
+    }
+    return true;
+}
+
+int COrloInitalizer::ChooseSilentExtractPath(const OrloInitRecord& record)
+{
+    const wchar_t* function = L"COrloInitalizer::InitDisplay";
     if (m_checks != nullptr) {
         if (m_runMode == kRunModeUnattended) {
             m_checks->ValidateSetupLangPassedFromCommandLine(record.setupLanguage);
@@ -39,6 +54,7 @@ int COrloInitalizer::InitDisplay(const OrloInitRecord& record)
                     L"Overwriting of the extracted files is enabled in Silent and Unattended mode");
     if (m_extractionPath.empty()) {
         Log().WriteLine(kLogError, function, L"Valid Extract path could not be found");
+        RunReport().NoteFailure(runcheck::kExtractionPath);
         return kDisplayStop;
     }
     return kDisplayUnattendedWindow;

@@ -8,6 +8,7 @@
 
 #include "log/BuildLogFile.h"
 #include "settings/OrloInitalizer.h"
+#include "settings/PeSignature.h"
 #include "util/Handles.h"
 #include "util/NameRules.h"
 #include "util/ProcessContext.h"
@@ -130,9 +131,9 @@ PayloadHeaderRead ReadPayloadEntryHeader(HANDLE file, int64_t at)
     return read;
 }
 
-std::wstring CheckPayloadEntryData(const PayloadEntryHeader& header, int64_t fileSize)
+std::wstring CheckPayloadEntryData(const PayloadEntryHeader& header, int64_t payloadEnd)
 {
-    const int64_t available = fileSize - header.dataOffset;
+    const int64_t available = payloadEnd - header.dataOffset;
     if (static_cast<int64_t>(header.dataSize) > available) {
         return FormatW(L"Truncated payload entry : %ls Data size : %lu, Available : %I64d", header.name.c_str(),
                        static_cast<unsigned long>(header.dataSize), static_cast<long long>(available));
@@ -178,6 +179,8 @@ int CExtractor::ExtractFile(const std::wstring& executable, const std::wstring& 
         const DWORD error = ::GetLastError();
         return fail(FormatW(L"Error opening file : %ls Error code : %d ", executable.c_str(), static_cast<int>(error)));
     }
+    // A signed package's certificate table follows the payload: no entry may reach into it.
+    const CertificateTable signature = ReadCertificateTable(file.Get());
     LARGE_INTEGER target{};
     target.QuadPart = offset;
     LARGE_INTEGER position{};
@@ -190,6 +193,8 @@ int CExtractor::ExtractFile(const std::wstring& executable, const std::wstring& 
     if (!::GetFileSizeEx(file.Get(), &fileSize)) {
         return failWithSystemError(::GetLastError());
     }
+    const int64_t payloadEnd =
+        static_cast<int64_t>(PayloadEnd(static_cast<uint64_t>(fileSize.QuadPart), offset, signature));
 
     const int64_t total = static_cast<int64_t>(m_totalSize) - offset;
     const bool reportProgress = mode == kPayloadModePackage && m_window != nullptr && total > 0;
@@ -232,7 +237,7 @@ int CExtractor::ExtractFile(const std::wstring& executable, const std::wstring& 
         if (mode == kPayloadModeSettings && type == kPayloadPackageEntry) {
             break; // package data is not a settings file: start-up stops here
         }
-        const std::wstring dataProblem = CheckPayloadEntryData(entry.header, fileSize.QuadPart);
+        const std::wstring dataProblem = CheckPayloadEntryData(entry.header, payloadEnd);
         if (!dataProblem.empty()) {
             return fail(dataProblem);
         }

@@ -54,7 +54,7 @@ struct PayloadHeaderRead {
 // name rules. The program and the package builder walk a payload with this one routine.
 PayloadHeaderRead ReadPayloadEntryHeader(HANDLE file, int64_t at);
 // Why an entry's data does not fit into a file of `fileSize` bytes, or empty.
-std::wstring CheckPayloadEntryData(const PayloadEntryHeader& header, int64_t fileSize);
+std::wstring CheckPayloadEntryData(const PayloadEntryHeader& header, int64_t payloadEnd);
 
 class CExtractor {
 public:

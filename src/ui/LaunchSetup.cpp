@@ -7,6 +7,7 @@
 #include "launch/LaunchList.h"
 #include "launch/Launcher.h"
 #include "log/BuildLogFile.h"
+#include "log/RunResult.h"
 #include "settings/OrloInitalizer.h"
 #include "ui/MessageBox.h"
 #include "util/ProcessContext.h"
@@ -41,6 +42,7 @@ int HandleLaunchSetup(HWND sheet, bool* launchBlocked, const LaunchPageLink& pag
         Log().WriteLine(kLogInfo, kFunction, L"Nothing to launch");
         return -1;
     }
+    RunReport().EnterStage(RunStage::Launch);
     const bool gui = settings.GetRunMode() == kRunModeGui;
     const bool hasSheet = sheet != nullptr && ::IsWindow(sheet);
     if (hasSheet) {
@@ -62,6 +64,7 @@ int HandleLaunchSetup(HWND sheet, bool* launchBlocked, const LaunchPageLink& pag
             }
             Log().WriteLine(kLogError, kFunction, L"Current operating system not supported: the setup is not launched");
             blocked = true;
+            RunReport().NoteFailure(runcheck::kOs);
             return 10;
         }
         if (verdict == kVerdictWarning && gui) {

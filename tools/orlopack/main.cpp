@@ -125,6 +125,9 @@ int wmain(int argc, wchar_t** argv)
     case Command::Help:
         Out(UsageText());
         return kExitOk;
+    case Command::Version:
+        Write(STD_OUTPUT_HANDLE, VersionText());
+        return kExitOk;
     case Command::Build:
         return RunBuild(parsed);
     case Command::List:

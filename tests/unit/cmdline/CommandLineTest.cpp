@@ -19,6 +19,10 @@ struct Expected {
     std::wstring autolaunch;
     std::wstring setupLanguage;
     std::wstring password;
+    std::wstring resultFile;
+    int check = 0;
+    int strictExit = 0;
+    int help = 0;
 };
 
 struct Case {
@@ -31,6 +35,8 @@ Expected Silent() { Expected e; e.runMode = kRunModeSilent; return e; }
 Expected Unattended() { Expected e; e.runMode = kRunModeUnattended; return e; }
 Expected Path(const std::wstring& p) { Expected e; e.extractPath = p; return e; }
 Expected Debug() { Expected e; e.debug = 1; return e; }
+Expected Result(const std::wstring& f) { Expected e; e.resultFile = f; return e; }
+Expected Help() { Expected e; e.help = 1; return e; }
 
 const std::vector<Case>& Cases()
 {
@@ -77,6 +83,20 @@ const std::vector<Case>& Cases()
                           L"/extractpath=%TEMP%\\Pkg"},
                          e});
         }
+        c.push_back({"result file", {L"/result=D:\\logs\\run.json"}, Result(L"D:\\logs\\run.json")});
+        c.push_back({"result path keeps its own equals signs", {L"-RESULT = D:\\a=b\\r.json "},
+                     Result(L"D:\\a=b\\r.json")});
+        c.push_back({"result without a value", {L"/result"}, {}});
+        c.push_back({"question mark", {L"/?"}, Help()});
+        c.push_back({"help word", {L"-HELP"}, Help()});
+        c.push_back({"help with a value is no help", {L"/help=1"}, {}});
+        {
+            Expected e;
+            e.check = 1;
+            e.strictExit = 1;
+            e.runMode = kRunModeSilent;
+            c.push_back({"check and strict exit", {L"/Check", L"-STRICTEXIT", L"/silent"}, e});
+        }
         {
             Expected e;
             e.password = L"";
@@ -101,6 +121,10 @@ TEST(CommandLine, TableOfArgumentLists)
         EXPECT_EQ(options.autolaunch, row.expected.autolaunch);
         EXPECT_EQ(options.setupLanguage, row.expected.setupLanguage);
         EXPECT_EQ(options.extractionPassword, row.expected.password);
+        EXPECT_EQ(options.resultFile, row.expected.resultFile);
+        EXPECT_EQ(options.check, row.expected.check);
+        EXPECT_EQ(options.strictExit, row.expected.strictExit);
+        EXPECT_EQ(options.help, row.expected.help);
     }
 }
 

@@ -169,6 +169,8 @@ TEST(OrloPackCommandLine, ParsesOrRefuses)
         {{L"verify", L"a.exe", L"b.exe"}, false, L"only one package"},
         {{L"verify", L"--part-size", L"1M", L"a.exe"}, false, L"unknown option"},
         {{L"verify", L"a.exe"}, true, L""},
+        {{L"--version"}, true, L""},
+        {{L"build", L"-s", L"src", L"-t", L"t.ini", L"--sign-with", L"key.pfx"}, false, L"osslsigncode"},
     };
     for (const Row& row : rows) {
         ParsedArguments parsed;

@@ -84,6 +84,7 @@ TEST(Verify, SoundPackagePasses)
             decompressed || (line.severity == 2 && line.text.find(L"decompression test") != std::wstring::npos);
     }
     EXPECT_TRUE(decompressed) << "the program's own checks did not run";
+    EXPECT_EQ(lines[1].text, L"Demo.exe: not signed");
 
     // The same package named with forward slashes.
     std::wstring slashed = report.packagePath;
@@ -211,6 +212,34 @@ TEST(Verify, RefusesWhatTheProgramRefuses)
         }
         EXPECT_TRUE(named) << Joined(Problems(lines));
     }
+}
+
+TEST(Verify, ReportsASignatureAndAPayloadItDoesNotCover)
+{
+    testenv::ScratchDir dir(L"verify-signed");
+    const BuildReport report = BuildFourParts(dir, L"out", 100);
+    std::vector<uint8_t> bytes = testenv::ReadFileBytes(report.packagePath);
+    // The security directory entry of the PE headers, set as a signing tool sets it.
+    const uint32_t optional = (bytes[0x3C] | (bytes[0x3D] << 8)) + 24;
+    const uint32_t entry = optional + ((bytes[optional] | (bytes[optional + 1] << 8)) == 0x20B ? 112 : 96) + 32;
+    auto sign = [&](uint32_t offset, uint32_t size) {
+        for (int i = 0; i < 4; ++i) {
+            bytes[entry + i] = static_cast<uint8_t>(offset >> (8 * i));
+            bytes[entry + 4 + i] = static_cast<uint8_t>(size >> (8 * i));
+        }
+        testenv::WriteFileBytes(report.packagePath, bytes);
+    };
+    const uint32_t end = static_cast<uint32_t>(bytes.size());
+    bytes.resize(end + 64, 0);
+    sign(end, 64);
+    std::vector<OutputLine> lines;
+    EXPECT_EQ(VerifyPackage(report.packagePath, lines), kOk) << Joined(Problems(lines));
+    EXPECT_NE(lines[1].text.find(L"signed (certificate table of 64 bytes"), std::wstring::npos);
+
+    sign(0x400, 64); // a table in front of the payload: the payload was appended after signing
+    lines.clear();
+    EXPECT_EQ(VerifyPackage(report.packagePath, lines), kFailed);
+    EXPECT_NE(Joined(Problems(lines)).find("the signature does not cover it"), std::string::npos);
 }
 
 TEST(Verify, FindsEachDamageAndNamesThePart)

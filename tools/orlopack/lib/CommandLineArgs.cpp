@@ -99,6 +99,10 @@ bool ParseArguments(const std::vector<std::wstring>& args, ParsedArguments& pars
         parsed.command = Command::Help;
         return true;
     }
+    if (command == L"--version" || command == L"version") {
+        parsed.command = Command::Version;
+        return true;
+    }
     if (command == L"build") {
         parsed.command = Command::Build;
     } else if (command == L"list") {
@@ -138,6 +142,15 @@ bool ParseArguments(const std::vector<std::wstring>& args, ParsedArguments& pars
         if (name == L"help") {
             parsed.command = Command::Help;
             return true;
+        }
+        if (name == L"version") {
+            parsed.command = Command::Version;
+            return true;
+        }
+        if (name == L"sign-with") {
+            error = L"--sign-with: OrloPack does not sign; sign the finished package with signtool or osslsigncode "
+                    L"(README, \"Signing a package\")";
+            return false;
         }
         if (name == L"quiet") {
             parsed.quiet = true;
@@ -203,6 +216,7 @@ std::wstring UsageText()
            L"  OrloPack build --source FOLDER --template FILE [options]\n"
            L"  OrloPack list PACKAGE.exe\n"
            L"  OrloPack verify PACKAGE.exe\n"
+           L"  OrloPack --help | --version\n"
            L"\n"
            L"build options:\n"
            L"  -s, --source FOLDER      files to pack (every file below it, hidden ones too)\n"
@@ -224,8 +238,19 @@ std::wstring UsageText()
            L"      --set-id N           cabinet set id 1..65534 (default: random)\n"
            L"  -q, --quiet              print only warnings and errors\n"
            L"\n"
+           L"Sign a package after building it (signtool or osslsigncode); verify reports whether it is signed.\n"
+           L"\n"
            L"Exit codes: 0 success (verify: the package is sound), 1 failure or problems found,\n"
            L"2 wrong command line.\n";
+}
+
+} // namespace orlopack
+
+namespace orlopack {
+
+std::wstring VersionText()
+{
+    return L"OrloPack " TARVEX_VERSION_TEXT L"\n";
 }
 
 } // namespace orlopack

@@ -7,7 +7,7 @@
 
 namespace orlopack {
 
-enum class Command { Help, Build, List, Verify };
+enum class Command { Help, Version, Build, List, Verify };
 
 struct ParsedArguments {
     Command command = Command::Help;
@@ -25,5 +25,6 @@ constexpr int kExitUsage = 2;  // the command line is wrong
 bool ParseArguments(const std::vector<std::wstring>& args, ParsedArguments& parsed, std::wstring& error);
 
 std::wstring UsageText();
+std::wstring VersionText();
 
 } // namespace orlopack

@@ -231,6 +231,17 @@ int VerifyPackage(const std::wstring& givenPath, std::vector<OutputLine>& out)
     }
     lines.Add(kPassed, FormatW(L"%ls: payload with %u entries, Properties_Orlo.ini readable", exeName.c_str(),
                                static_cast<unsigned>(contents.items.size())));
+    if (contents.signatureOffset == 0) {
+        lines.Add(kPassed, FormatW(L"%ls: not signed", exeName.c_str()));
+    } else if (contents.signatureOffset < contents.payloadOffset) {
+        // Appended after signing: the signature no longer covers what the package unpacks.
+        lines.Add(kProblem, FormatW(L"%ls: the payload lies behind the certificate table; the signature does not "
+                                    L"cover it (sign the package after building it)",
+                                    exeName.c_str()));
+    } else {
+        lines.Add(kPassed, FormatW(L"%ls: signed (certificate table of %u bytes at offset %u, behind the payload)",
+                                   exeName.c_str(), contents.signatureSize, contents.signatureOffset));
+    }
     bool dataSeen = false;
     for (const PayloadItem& item : contents.items) {
         if (item.type == kPayloadPackageEntry) {

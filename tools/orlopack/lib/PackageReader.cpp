@@ -7,6 +7,7 @@
 
 #include "SourceTree.h"
 #include "settings/Payload.h"
+#include "settings/PeSignature.h"
 #include "util/Handles.h"
 #include "util/StringUtil.h"
 #include "util/Util.h"
@@ -56,6 +57,10 @@ bool ReadPackage(const std::wstring& path, PackageContents& contents, std::wstri
                         path.c_str(), contents.fileSize);
         return false;
     }
+    const CertificateTable signature = ReadCertificateTable(file.Get());
+    contents.signatureOffset = signature.offset;
+    contents.signatureSize = signature.size;
+    contents.payloadEnd = PayloadEnd(contents.fileSize, contents.payloadOffset, signature);
     // The program's own walk and name rules: an entry it would refuse ends the walk here too.
     int64_t offset = contents.payloadOffset;
     for (;;) {
@@ -71,7 +76,7 @@ bool ReadPackage(const std::wstring& path, PackageContents& contents, std::wstri
         if (entry.result != PayloadHeaderResult::Entry) {
             break;
         }
-        const std::wstring dataProblem = CheckPayloadEntryData(entry.header, static_cast<int64_t>(contents.fileSize));
+        const std::wstring dataProblem = CheckPayloadEntryData(entry.header, static_cast<int64_t>(contents.payloadEnd));
         if (!dataProblem.empty()) {
             contents.damage = dataProblem;
             break;

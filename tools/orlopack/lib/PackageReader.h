@@ -19,6 +19,9 @@ struct PackageContents {
     std::wstring path;
     uint32_t payloadOffset = 0; // the stamp in the version resource
     uint64_t fileSize = 0;
+    uint32_t signatureOffset = 0; // the Authenticode certificate table; 0: not signed
+    uint32_t signatureSize = 0;
+    uint64_t payloadEnd = 0; // the certificate table when it follows the payload, else the file's end
     std::vector<PayloadItem> items;
     std::wstring damage; // why the walk stopped early (a cut or malformed entry); empty when clean
     bool hasProperties = false;
