@@ -10,6 +10,7 @@ PACKAGES=(
   googletest
   wine wine64 xvfb
   cabextract wixl imagemagick
+  clang-14 libclang-rt-14-dev libfuzzer-14-dev
 )
 
 missing=()
