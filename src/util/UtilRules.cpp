@@ -123,7 +123,8 @@ bool IsSingleIntegerFormat(const std::wstring& format)
         if (i < format.size() && format[i] == L'%') {
             continue;
         }
-        while (i < format.size() && std::wcschr(L"-+ 0#", format[i]) != nullptr) {
+        // wcschr finds the terminator too: a NUL in the text must not pass for a flag or a conversion.
+        while (i < format.size() && format[i] != L'\0' && std::wcschr(L"-+ 0#", format[i]) != nullptr) {
             ++i;
         }
         // Width and precision of at most two digits: "%999999999d" would make a name of a billion
@@ -144,7 +145,7 @@ bool IsSingleIntegerFormat(const std::wstring& format)
                 return false;
             }
         }
-        if (i >= format.size() || std::wcschr(L"diuxXo", format[i]) == nullptr) {
+        if (i >= format.size() || format[i] == L'\0' || std::wcschr(L"diuxXo", format[i]) == nullptr) {
             return false;  // a width "*", a size prefix or any non-integer conversion
         }
         ++conversions;

@@ -128,6 +128,9 @@ TEST(PathRules, OnlyASingleIntegerFieldIsFormatted)
     for (const auto& c : cases) {
         EXPECT_EQ(utilrules::IsSingleIntegerFormat(c.format), c.safe) << c.format;
     }
+    // Formatting stops at a NUL: one inside the text is never a conversion.
+    EXPECT_FALSE(utilrules::IsSingleIntegerFormat(std::wstring(L".%\0d", 4)));
+    EXPECT_FALSE(utilrules::IsSingleIntegerFormat(std::wstring(L".%\0", 3)));
 }
 
 TEST(PathRules, FormatNumberedName)
