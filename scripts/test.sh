@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Clean configure, build and test: installs what is missing, builds build/x64 from scratch (and
-# compiles build/x86), runs the whole suite under Wine. Exits non-zero on any failure.
+# compiles build/x86), runs the whole suite under Wine, then the native fuzz targets for a short
+# while each (scripts/fuzz.sh). Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$(pwd)"
@@ -28,4 +29,12 @@ status=0
 ctest --test-dir build/x64 --output-on-failure --timeout 600 -j"$jobs" || status=$?
 # The harness stop fixture has run; make sure nothing of it is left even if CTest was interrupted.
 scripts/harness.sh stop "$root/build/x64" >/dev/null 2>&1 || true
+
+# The parsers under libFuzzer with the sanitizers, natively, a short while each (FUZZ_SECONDS).
+rm -rf build/fuzz
+fuzz_status=0
+bash scripts/fuzz.sh || fuzz_status=$?
+if ((status == 0)); then
+  status=$fuzz_status
+fi
 exit $status

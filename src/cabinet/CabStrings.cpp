@@ -1,6 +1,6 @@
 #include "cabinet/CabStrings.h"
 
-#include <windows.h>
+#include "util/Platform.h"
 
 #include <cstdarg>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 // Pure rules of the launch step: key names, the launcher probe, the /DeleteOnFinish= handshake text,
 // the elevation verb and the expansion of environment placeholders in setup parameters. No Win32
 // state here, so every rule can be tested with tables.
-#include <windows.h>
+#include "util/Platform.h"
 
 #include <functional>
 #include <string>

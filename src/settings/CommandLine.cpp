@@ -1,14 +1,16 @@
 #include "settings/CommandLine.h"
 
-#include <windows.h>
-#include <shellapi.h>
-
 #include <list>
 
 #include "settings/OrloInitalizer.h"
-#include "util/Handles.h"
 #include "util/StringUtil.h"
 #include "util/Util.h"
+
+#ifdef _WIN32 // the native fuzz build parses given arguments only
+#include <shellapi.h>
+
+#include "util/Handles.h"
+#endif
 
 void CExtractorCommandOpt::ParseParam(const std::wstring& text, bool flag, bool /*last*/)
 {
@@ -66,6 +68,7 @@ void CExtractorCommandOpt::ParseArguments(const std::vector<std::wstring>& argum
     }
 }
 
+#ifdef _WIN32
 void CExtractorCommandOpt::ParseProcessCommandLine()
 {
     int count = 0;
@@ -78,6 +81,7 @@ void CExtractorCommandOpt::ParseProcessCommandLine()
     }
     ParseArguments(arguments);
 }
+#endif
 
 int CExtractorCommandOpt::RunMode() const
 {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "settings/LanguageLines.h"
+
 // The text of message `id` in the current language, else the executable's English text, else empty.
 std::wstring GetMessage(int id);
 // The executable's own (English) string-table text for id; empty when there is none.
@@ -22,10 +24,3 @@ std::wstring GetLanguageName(int lcid, const std::wstring& folder);
 bool IsLanguageLoaded();
 void ClearMessageTable();
 std::map<int, std::wstring>& MessageTable();
-
-// Pure parts of the loader.
-std::wstring LanguageFilePath(int lcid, const std::wstring& folder);  // "%sDefault%d.ulf"
-// The value of the first "ID=" line (key compared case-sensitively, value trimmed): 1 when found.
-int LanguageFileId(const std::vector<std::wstring>& fileInfoLines, std::wstring& id);
-// Adds "number=text" lines to `table` ("[NEWLINE]" becomes a line feed; a non-number key is 0).
-void AddLanguageLines(const std::vector<std::wstring>& lines, std::map<int, std::wstring>& table);

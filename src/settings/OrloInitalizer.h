@@ -2,7 +2,7 @@
 // COrloInitalizer: the process-wide package settings. It creates the Orlo temp directory, unpacks
 // the payload's settings files into it, reads Properties_Orlo.ini and decides how the package is shown.
 // Reach the instance through Settings() (below); the checks Init runs are handed in (SetChecks).
-#include <windows.h>
+#include "util/Platform.h"
 
 #include <cstdint>
 #include <list>

@@ -33,112 +33,16 @@ bool ReadBytes(HANDLE file, void* buffer, DWORD size, DWORD& read)
 }
 } // namespace
 
-bool IsPayloadMarker(const uint8_t* bytes, size_t size)
-{
-    if (bytes == nullptr || size < kPayloadMarkerBytes) {
-        return false;
-    }
-    for (size_t i = 0; i < kPayloadMarkerBytes / 2; ++i) {
-        const wchar_t expected = kPayloadMarkerText[i];
-        if (bytes[2 * i] != static_cast<uint8_t>(expected & 0xFF) ||
-            bytes[2 * i + 1] != static_cast<uint8_t>((expected >> 8) & 0xFF)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-std::wstring CheckPayloadNameLength(uint32_t nameBytes)
-{
-    if (nameBytes == 0 || nameBytes % 2 != 0 || nameBytes > kPayloadMaxNameBytes) {
-        return FormatW(L"Invalid payload entry name length : %lu", static_cast<unsigned long>(nameBytes));
-    }
-    return {};
-}
-
-std::wstring CheckPayloadEntryName(uint32_t nameBytes, const std::wstring& name)
-{
-    std::wstring reason = CheckPayloadNameLength(nameBytes);
-    if (!reason.empty()) {
-        return reason;
-    }
-    if (name.size() * 2 != nameBytes || !IsPlainFileName(name)) {
-        return FormatW(L"Invalid payload entry name : %ls", name.c_str());
-    }
-    return {};
-}
-
 PayloadHeaderRead ReadPayloadEntryHeader(HANDLE file, int64_t at)
 {
-    PayloadHeaderRead read;
-    PayloadEntryHeader& header = read.header;
-    header.start = at;
-    uint8_t marker[kPayloadMarkerBytes];
-    if (!ReadBytes(file, marker, sizeof(marker), read.markerBytes)) {
-        read.error = ::GetLastError();
-        read.result = PayloadHeaderResult::ReadError;
-        return read;
-    }
-    if (read.markerBytes < sizeof(marker)) {
-        read.error = ::GetLastError();
-        read.result = PayloadHeaderResult::EndOfFile;
-        return read;
-    }
-    if (!IsPayloadMarker(marker, sizeof(marker))) {
-        read.result = PayloadHeaderResult::End;
-        return read;
-    }
-    at += sizeof(marker);
-    // Every field is checked against what the file still holds before it is used.
-    auto readField = [&](void* out, DWORD size) {
-        DWORD got = 0;
-        if (!ReadBytes(file, out, size, got)) {
-            read.error = ::GetLastError();
-            read.result = PayloadHeaderResult::ReadError;
-            return false;
-        }
-        if (got != size) {
-            read.problem = FormatW(L"Truncated payload entry at offset : %I64d", static_cast<long long>(header.start));
-            read.result = PayloadHeaderResult::Refused;
-            return false;
-        }
-        at += size;
-        return true;
-    };
-    uint32_t nameBytes = 0;
-    if (!readField(&nameBytes, sizeof(nameBytes))) {
-        return read;
-    }
-    read.problem = CheckPayloadNameLength(nameBytes);
-    if (!read.problem.empty()) {
-        read.result = PayloadHeaderResult::Refused;
-        return read;
-    }
-    header.name.assign(nameBytes / 2, L'\0');
-    if (!readField(header.name.data(), nameBytes)) {
-        return read;
-    }
-    read.problem = CheckPayloadEntryName(nameBytes, header.name);
-    if (!read.problem.empty()) {
-        read.result = PayloadHeaderResult::Refused;
-        return read;
-    }
-    if (!readField(&header.dataSize, sizeof(header.dataSize)) || !readField(&header.type, sizeof(header.type))) {
-        return read;
-    }
-    header.dataOffset = at;
-    read.result = PayloadHeaderResult::Entry;
-    return read;
-}
-
-std::wstring CheckPayloadEntryData(const PayloadEntryHeader& header, int64_t payloadEnd)
-{
-    const int64_t available = payloadEnd - header.dataOffset;
-    if (static_cast<int64_t>(header.dataSize) > available) {
-        return FormatW(L"Truncated payload entry : %ls Data size : %lu, Available : %I64d", header.name.c_str(),
-                       static_cast<unsigned long>(header.dataSize), static_cast<long long>(available));
-    }
-    return {};
+    return ReadPayloadEntryHeader(
+        [file](void* buffer, DWORD size, DWORD& read, DWORD& error) {
+            read = 0;
+            const bool done = ::ReadFile(file, buffer, size, &read, nullptr) != FALSE;
+            error = ::GetLastError();
+            return done;
+        },
+        at);
 }
 
 void CExtractor::LogLine(int mode, int kind, const std::wstring& text) const

@@ -1,6 +1,6 @@
 #include "util/StringUtil.h"
 
-#include <windows.h>
+#include "util/Platform.h"
 
 #include <cwctype>
 

@@ -1,7 +1,7 @@
 #pragma once
 // CUtil: the process-wide service object for paths, folders, drives, registry, privileges and text.
 // Reach the instance through Util() (util/ProcessContext.h). Operations do not log and do not throw.
-#include <windows.h>
+#include "util/Platform.h"
 
 #include <cstdint>
 #include <list>

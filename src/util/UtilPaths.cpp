@@ -127,19 +127,6 @@ std::wstring CUtil::ExpandPercentPath(const std::wstring& text)
     return result;
 }
 
-std::wstring CUtil::FormatNumberedName(const std::wstring& pattern, int number)
-{
-    const size_t dot = pattern.rfind(L'.');
-    const size_t split = dot == std::wstring::npos ? 0 : dot;
-    const std::wstring field = pattern.substr(split);
-    // The pattern is built from package text: only a single integer field is ever formatted, so a
-    // stray "%s" in a name can never read an argument that is not there.
-    if (!utilrules::IsSingleIntegerFormat(field)) {
-        return pattern;
-    }
-    return pattern.substr(0, split) + FormatW(field.c_str(), number);
-}
-
 int CUtil::IsPathShorterThan(const std::wstring& path, const std::wstring& limitText)
 {
     return static_cast<int64_t>(path.size()) < ToInt64(limitText) ? 1 : -1;

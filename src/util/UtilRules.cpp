@@ -2,10 +2,49 @@
 #include "util/UtilRules.h"
 
 #include <cwchar>
+#include <iterator>
 
 #include "util/StringUtil.h"
 #include "util/Util.h"
 #include "util/WideFormat.h"
+
+namespace {
+constexpr const wchar_t* kReservedNames[] = {
+    L"AUX",  L"NUL",  L"CON",  L"COM1", L"COM2", L"COM3", L"COM4", L"COM5", L"COM6", L"COM7", L"COM8",
+    L"COM9", L"LPT1", L"LPT2", L"LPT3", L"LPT4", L"LPT5", L"LPT6", L"LPT7", L"LPT8", L"LPT9",
+};
+static_assert(std::size(kReservedNames) == 21);
+
+constexpr uint64_t kOneGiB = uint64_t{1} << 30;
+constexpr uint64_t kOneMiB = uint64_t{1} << 20;
+} // namespace
+
+bool CUtil::IsValidPathComponent(const std::wstring& component)
+{
+    if (component == L"..") {
+        return true;
+    }
+    if (component.find(L"..") != std::wstring::npos) {
+        return false;
+    }
+    for (const wchar_t* reserved : kReservedNames) {
+        if (EqualsNoCase(component, reserved)) {
+            return false;
+        }
+    }
+    return component.find_first_not_of(L'.') != std::wstring::npos;
+}
+
+std::pair<double, std::wstring> CUtil::ScaleSize(uint64_t bytes)
+{
+    if (bytes > kOneGiB) {
+        return {static_cast<double>(bytes) / static_cast<double>(kOneGiB), L"GB"};
+    }
+    if (bytes > kOneMiB) {
+        return {static_cast<double>(bytes) / static_cast<double>(kOneMiB), L"MB"};
+    }
+    return {static_cast<double>(bytes) / 1024.0, L"KB"};
+}
 
 namespace utilrules {
 namespace {
@@ -84,19 +123,29 @@ bool IsSingleIntegerFormat(const std::wstring& format)
         if (i < format.size() && format[i] == L'%') {
             continue;
         }
-        while (i < format.size() && std::wcschr(L"-+ 0#", format[i]) != nullptr) {
+        // wcschr finds the terminator too: a NUL in the text must not pass for a flag or a conversion.
+        while (i < format.size() && format[i] != L'\0' && std::wcschr(L"-+ 0#", format[i]) != nullptr) {
             ++i;
         }
-        while (i < format.size() && IsAsciiDigit(format[i])) {
-            ++i;
-        }
-        if (i < format.size() && format[i] == L'.') {
-            ++i;
+        // Width and precision of at most two digits: "%999999999d" would make a name of a billion
+        // characters.
+        auto skipDigits = [&]() {
+            const size_t start = i;
             while (i < format.size() && IsAsciiDigit(format[i])) {
                 ++i;
             }
+            return i - start <= 2;
+        };
+        if (!skipDigits()) {
+            return false;
         }
-        if (i >= format.size() || std::wcschr(L"diuxXo", format[i]) == nullptr) {
+        if (i < format.size() && format[i] == L'.') {
+            ++i;
+            if (!skipDigits()) {
+                return false;
+            }
+        }
+        if (i >= format.size() || format[i] == L'\0' || std::wcschr(L"diuxXo", format[i]) == nullptr) {
             return false;  // a width "*", a size prefix or any non-integer conversion
         }
         ++conversions;

@@ -27,8 +27,9 @@ int GetNetworkRoot(const std::wstring& path, std::wstring& root);
 // `path` without the leading `root` (compared without regard to case); false when it does not start so.
 bool StripRoot(const std::wstring& path, const std::wstring& root, std::wstring& rest);
 
-// True when `format` holds exactly one integer conversion ("%03d", "%u", ...) and otherwise only
-// literal text and "%%": the only formats a number may safely be formatted into.
+// True when `format` holds exactly one integer conversion ("%03d", "%u", ...), with a width and a
+// precision of at most two digits, and otherwise only literal text and "%%": the only formats a
+// number may safely be formatted into.
 bool IsSingleIntegerFormat(const std::wstring& format);
 
 // "Total Space: ... \tUsed space: ... \tFree space: ..." of a drive's byte counts.

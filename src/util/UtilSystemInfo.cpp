@@ -55,8 +55,6 @@ constexpr LanguageName kLanguageNames[] = {
     {3098, L"Serbian (Cyrillic)"},
 };
 
-constexpr uint64_t kOneGiB = uint64_t{1} << 30;
-constexpr uint64_t kOneMiB = uint64_t{1} << 20;
 }  // namespace
 
 uint32_t CUtil::GetTotalPhysicalMemory()
@@ -122,17 +120,6 @@ std::wstring CUtil::GetFileSystemName(const std::wstring& root)
         return {};
     }
     return name;
-}
-
-std::pair<double, std::wstring> CUtil::ScaleSize(uint64_t bytes)
-{
-    if (bytes > kOneGiB) {
-        return {static_cast<double>(bytes) / static_cast<double>(kOneGiB), L"GB"};
-    }
-    if (bytes > kOneMiB) {
-        return {static_cast<double>(bytes) / static_cast<double>(kOneMiB), L"MB"};
-    }
-    return {static_cast<double>(bytes) / 1024.0, L"KB"};
 }
 
 std::wstring CUtil::GetLanguageNameOf(unsigned lcid)

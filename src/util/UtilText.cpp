@@ -4,6 +4,7 @@
 
 #include "util/StringUtil.h"
 #include "util/Util.h"
+#include "util/UtilRules.h"
 #include "util/WideFormat.h"
 
 void CUtil::Split(const std::wstring& text, const std::wstring& separator, std::list<std::wstring>& list)
@@ -57,3 +58,16 @@ int16_t CUtil::ToInt16(const std::wstring& text) { return static_cast<int16_t>(s
 int64_t CUtil::ToInt64(const std::wstring& text) { return static_cast<int64_t>(std::wcstoll(text.c_str(), nullptr, 10)); }
 
 std::wstring CUtil::IntToText(int value) { return FormatW(L"%d", value); }
+
+std::wstring CUtil::FormatNumberedName(const std::wstring& pattern, int number)
+{
+    const size_t dot = pattern.rfind(L'.');
+    const size_t split = dot == std::wstring::npos ? 0 : dot;
+    const std::wstring field = pattern.substr(split);
+    // The pattern is built from package text: only a single integer field is ever formatted, so a
+    // stray "%s" in a name can never read an argument that is not there.
+    if (!utilrules::IsSingleIntegerFormat(field)) {
+        return pattern;
+    }
+    return pattern.substr(0, split) + FormatW(field.c_str(), number);
+}

@@ -1,19 +1,11 @@
 // CUtil: validation of an extraction folder (IsValidPath) and the folder chain it test-creates.
 #include <windows.h>
 
-#include <iterator>
-
 #include "util/StringUtil.h"
 #include "util/Util.h"
 #include "util/UtilRules.h"
 
 namespace {
-constexpr const wchar_t* kReservedNames[] = {
-    L"AUX",  L"NUL",  L"CON",  L"COM1", L"COM2", L"COM3", L"COM4", L"COM5", L"COM6", L"COM7", L"COM8",
-    L"COM9", L"LPT1", L"LPT2", L"LPT3", L"LPT4", L"LPT5", L"LPT6", L"LPT7", L"LPT8", L"LPT9",
-};
-static_assert(std::size(kReservedNames) == 21);
-
 // The absolute form of a path, or empty when the system cannot make one.
 std::wstring FullPathOf(const std::wstring& path)
 {
@@ -29,23 +21,7 @@ std::wstring FullPathOf(const std::wstring& path)
     buffer.resize(length);
     return buffer;
 }
-}  // namespace
-
-bool CUtil::IsValidPathComponent(const std::wstring& component)
-{
-    if (component == L"..") {
-        return true;
-    }
-    if (component.find(L"..") != std::wstring::npos) {
-        return false;
-    }
-    for (const wchar_t* reserved : kReservedNames) {
-        if (EqualsNoCase(component, reserved)) {
-            return false;
-        }
-    }
-    return component.find_first_not_of(L'.') != std::wstring::npos;
-}
+} // namespace
 
 int CUtil::IsValidPath(const std::wstring& input, std::wstring& root)
 {

@@ -3,6 +3,8 @@
 #include <cwchar>
 #include <vector>
 
+#include "util/Platform.h"
+
 std::wstring VFormatW(const wchar_t* format, va_list args)
 {
     if (format == nullptr) {

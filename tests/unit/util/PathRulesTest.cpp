@@ -120,14 +120,17 @@ TEST(PathRules, OnlyASingleIntegerFieldIsFormatted)
         bool safe;
     };
     const Case cases[] = {
-        {L".%03d", true},   {L".%d", true},      {L"%u", true},      {L".%-4x", true},  {L".%%%03d", true},
-        {L".%5.3d", true},  {L".txt", false},    {L".%s", false},    {L".%ls", false},  {L".%n", false},
-        {L".%*d", false},   {L".%I64d", false},  {L".%d%d", false},  {L".%", false},    {L".%%", false},
-        {L".%03", false},   {L".%f", false},
+        {L".%03d", true},  {L".%d", true},     {L"%u", true},     {L".%-4x", true},   {L".%%%03d", true},
+        {L".%5.3d", true}, {L".txt", false},   {L".%s", false},   {L".%ls", false},   {L".%n", false},
+        {L".%*d", false},  {L".%I64d", false}, {L".%d%d", false}, {L".%", false},     {L".%%", false},
+        {L".%03", false},  {L".%f", false},    {L".%99d", true},  {L".%100d", false}, {L".%.100d", false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(utilrules::IsSingleIntegerFormat(c.format), c.safe) << c.format;
     }
+    // Formatting stops at a NUL: one inside the text is never a conversion.
+    EXPECT_FALSE(utilrules::IsSingleIntegerFormat(std::wstring(L".%\0d", 4)));
+    EXPECT_FALSE(utilrules::IsSingleIntegerFormat(std::wstring(L".%\0", 3)));
 }
 
 TEST(PathRules, FormatNumberedName)

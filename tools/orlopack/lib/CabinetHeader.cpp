@@ -1,4 +1,4 @@
-// Cabinet header parsing.
+// Reading a cabinet header from a file (the parsing: CabinetParse.cpp).
 #include "CabinetHeader.h"
 
 #include <windows.h>
@@ -6,6 +6,7 @@
 #include "PackText.h"
 #include "SourceTree.h"
 #include "util/Handles.h"
+#include "util/NameRules.h"
 #include "util/StringUtil.h"
 #include "util/Util.h"
 #include "util/WideFormat.h"
