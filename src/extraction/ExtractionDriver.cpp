@@ -70,6 +70,16 @@ private:
 };
 } // namespace
 
+CabEngineOptions PackageEngineOptions(int overwriteWithoutPrompting)
+{
+    CabEngineOptions options;
+    options.overwriteWithoutPrompting = overwriteWithoutPrompting;
+    options.multiPart = Settings().GetMultiPartDownload() == 1;
+    options.partNamePattern = Validator().GetPartNamePattern();
+    options.setId = Settings().GetCabinetSetId();
+    return options;
+}
+
 int PartCheckLineKind(const std::wstring& line)
 {
     const bool information =
@@ -146,13 +156,9 @@ void ExtractPackage(const ExtractionTarget& target)
 
     RunReport().EnterStage(RunStage::Extraction);
     channel.Log(kLogInfo, L"Extracting files from cabinet :%ls", cabinetPath);
-    CabEngineOptions options;
+    CabEngineOptions options = PackageEngineOptions(settings.GetOverwriteWithoutPrompting());
     options.window = target.window;
     options.reports = &channel.Reports();
-    options.overwriteWithoutPrompting = settings.GetOverwriteWithoutPrompting();
-    options.multiPart = settings.GetMultiPartDownload() == 1;
-    options.partNamePattern = Validator().GetPartNamePattern();
-    options.setId = settings.GetCabinetSetId();
     options.checkpoint = [&channel] { channel.Checkpoint(); };
     auto engine = std::make_unique<CCabDecompressor>(options, Flags(), Paths(), Log());
     engine->ExtractCabinet(cabinetPath, extractionPath);

@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "cabinet/CabDecompressor.h"
+
 // What the job needs from the thread that runs it.
 struct ExtractionTarget {
     HWND window = nullptr;               // receives the messages; may be null
@@ -17,6 +19,10 @@ struct ExtractionTarget {
 };
 
 void ExtractPackage(const ExtractionTarget& target);
+
+// The cabinet engine's options for the package in the run's settings (parts, part names, set id);
+// the caller adds the window, reports and checkpoint of its own.
+CabEngineOptions PackageEngineOptions(int overwriteWithoutPrompting);
 
 // Thread procedure for the program's worker-thread wrapper (anything with Window() and ShouldStop()).
 template <class Worker> unsigned __stdcall ExtractPackageThread(void* worker)

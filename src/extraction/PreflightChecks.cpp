@@ -8,6 +8,7 @@
 #include "log/BuildLogFile.h"
 #include "settings/OrloInitalizer.h"
 #include "settings/Payload.h"
+#include "util/ProcessContext.h"
 #include "util/Util.h"
 #include "util/WideFormat.h"
 #include "validation/ExtractorValidator.h"
@@ -19,7 +20,7 @@ constexpr wchar_t kFunction[] = L"Preflight check";
 // Sees every file of the set and lets the library skip it: nothing is written.
 class TargetPathProbe : public CCabDecompressor {
 public:
-    explicit TargetPathProbe(const std::wstring& partNamePattern) : CCabDecompressor(nullptr, 1, partNamePattern) {}
+    TargetPathProbe() : CCabDecompressor(PackageEngineOptions(1), Flags(), Paths(), Log()) {}
 
     size_t files = 0;
     std::wstring longest;
@@ -73,7 +74,7 @@ PreflightFinding CheckPackageParts(std::wstring& cabinetPath)
 
 PreflightFinding CheckTargetPaths(const std::wstring& cabinetPath, const std::wstring& extractionPath)
 {
-    TargetPathProbe probe(Validator().GetPartNamePattern());
+    TargetPathProbe probe;
     probe.ExtractCabinet(cabinetPath, extractionPath);
     const std::wstring error = probe.GetErrorText();
     if (probe.GetErrorCode() != 0) {

@@ -6,6 +6,7 @@
 #include <list>
 
 #include "cabinet/CabDecompressor.h"
+#include "extraction/ExtractionDriver.h"
 #include "log/BuildLogFile.h"
 #include "settings/OrloInitalizer.h"
 #include "settings/Payload.h"
@@ -78,7 +79,6 @@ std::vector<OutputLine> RunFrontEndChecks(const std::wstring& packagePath, uint3
     Flags().Continue = 1;
 
     std::wstring cabinetPath;
-    std::wstring pattern;
     if (settings.GetMultiPartDownload() == 1) {
         CExtractorValidator& validator = Validator();
         validator.SetPropertiesPath(settings.GetPropertiesPath());
@@ -97,7 +97,6 @@ std::vector<OutputLine> RunFrontEndChecks(const std::wstring& packagePath, uint3
         }
         add(kPassed, L"the program's own part checks pass (names, presence, MD5, cabinet headers)");
         cabinetPath = validator.GetPackageFolder() + validator.GetFirstPartName();
-        pattern = validator.GetPartNamePattern();
     } else {
         if (reader.ExtractFile(packagePath, settingsFolder, kPayloadModePackage, payloadOffset,
                                static_cast<uint32_t>(kPayloadChunkSize)) != 0) {
@@ -113,12 +112,7 @@ std::vector<OutputLine> RunFrontEndChecks(const std::wstring& packagePath, uint3
                               scratch.Path().c_str(), room.QuadPart, unpackedBytes));
         return out;
     }
-    CabEngineOptions options;
-    options.overwriteWithoutPrompting = 1;
-    options.multiPart = settings.GetMultiPartDownload() == 1;
-    options.partNamePattern = pattern;
-    options.setId = settings.GetCabinetSetId();
-    CCabDecompressor engine(options, Flags(), Paths(), Log());
+    CCabDecompressor engine(PackageEngineOptions(1), Flags(), Paths(), Log());
     engine.ExtractCabinet(cabinetPath, target);
     const std::wstring text = engine.GetErrorText();
     const int code = engine.GetErrorCode();
