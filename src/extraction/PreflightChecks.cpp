@@ -8,6 +8,7 @@
 #include "log/BuildLogFile.h"
 #include "settings/OrloInitalizer.h"
 #include "settings/Payload.h"
+#include "util/ProcessContext.h"
 #include "util/Util.h"
 #include "util/WideFormat.h"
 #include "validation/ExtractorValidator.h"
@@ -19,7 +20,10 @@ constexpr wchar_t kFunction[] = L"Preflight check";
 // Sees every file of the set and lets the library skip it: nothing is written.
 class TargetPathProbe : public CCabDecompressor {
 public:
-    explicit TargetPathProbe(const std::wstring& partNamePattern) : CCabDecompressor(nullptr, 1, partNamePattern) {}
+    explicit TargetPathProbe(const std::wstring& partNamePattern)
+        : CCabDecompressor(Options(partNamePattern), Flags(), Paths(), Log())
+    {
+    }
 
     size_t files = 0;
     std::wstring longest;
@@ -32,6 +36,17 @@ protected:
             longest = info.targetPath;
         }
         return 0;
+    }
+
+private:
+    static CabEngineOptions Options(const std::wstring& partNamePattern)
+    {
+        CabEngineOptions options;
+        options.overwriteWithoutPrompting = 1;
+        options.multiPart = Settings().GetMultiPartDownload() == 1;
+        options.partNamePattern = partNamePattern;
+        options.setId = Settings().GetCabinetSetId();
+        return options;
     }
 };
 } // namespace
