@@ -154,6 +154,7 @@ void ExtractPackage(const ExtractionTarget& target)
     options.partNamePattern = Validator().GetPartNamePattern();
     options.setId = settings.GetCabinetSetId();
     options.checkpoint = [&channel] { channel.Checkpoint(); };
+    options.protectedFiles = Validator().GetPackageFiles();
     auto engine = std::make_unique<CCabDecompressor>(options, Flags(), Paths(), Log());
     engine->ExtractCabinet(cabinetPath, extractionPath);
     const std::wstring engineText = engine->GetErrorText();

@@ -46,6 +46,7 @@ private:
         options.multiPart = Settings().GetMultiPartDownload() == 1;
         options.partNamePattern = partNamePattern;
         options.setId = Settings().GetCabinetSetId();
+        options.protectedFiles = Validator().GetPackageFiles();
         return options;
     }
 };
