@@ -27,7 +27,7 @@ HANDLE AsHandle(INT_PTR value)
 } // namespace
 
 CCabDecompressor::CCabDecompressor(const CabEngineOptions& options, RunFlags& flags, PathLists& paths, CLogFile& log)
-    : m_options(options), m_flags(flags), m_paths(paths), m_log(log)
+    : m_options(options), m_protectedFiles(options.protectedFiles), m_flags(flags), m_paths(paths), m_log(log)
 {
 }
 

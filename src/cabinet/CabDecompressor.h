@@ -20,11 +20,13 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "cabinet/CabError.h"
 #include "cabinet/CabReaderHost.h"
 #include "cabinet/CabStrings.h"
 #include "util/Handles.h"
+#include "util/PathIdentity.h"
 
 class CCabReader;
 class CLogFile;
@@ -49,6 +51,9 @@ struct CabEngineOptions {
     // to cancel. The continue flag of the run's flags then says whether to go on.
     std::function<void()> checkpoint;
     CabDecoder decoder = CabDecoder::Own;
+    // The running package and its part files (full paths): never opened for writing, deleted or
+    // replaced, whatever the overwrite settings and answers say.
+    std::vector<std::wstring> protectedFiles;
 };
 
 // What the before-copy hook is told about a file.
@@ -163,7 +168,8 @@ private:
     INT_PTR OnNextCabinetNotification(PFDINOTIFICATION notification);
     void OnCabinetInfoNotification(PFDINOTIFICATION notification);
     void RenameNextCabinetInPlace(PFDINOTIFICATION notification);
-    FileOverwriteResult FileOverwrite(const std::wstring& targetPath);
+    // `created`: the handle of OpenNewOutput, or -1 when the path was taken.
+    FileOverwriteResult FileOverwrite(const std::wstring& targetPath, INT_PTR created);
     INT_PTR OpenOutput(const std::wstring& targetPath, bool truncate);
     INT_PTR OpenNewOutput(const std::wstring& targetPath);
     void ApplyTimeAndAttributes(HANDLE file, uint16_t date, uint16_t time, uint16_t attributes);
@@ -175,6 +181,7 @@ private:
     bool HasWindow() const;
 
     CabEngineOptions m_options;
+    CPathSet m_protectedFiles;
     RunFlags& m_flags;
     PathLists& m_paths;
     CLogFile& m_log;

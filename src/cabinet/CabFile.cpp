@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cabinet/CabNames.h"
+#include "util/FileLinks.h"
 #include "util/ProcessContext.h"
 #include "util/StringUtil.h"
 
@@ -77,24 +78,6 @@ DWORD CCabFile::CreateFolder(const std::wstring& folderPath, PathLists& paths)
     }
     paths.CreatedFolders.push_front(folder);
     return 0;
-}
-
-bool CCabFile::HasLinkBelow(const std::wstring& fileFolder, const std::wstring& extractionFolder)
-{
-    const std::wstring stop = WithoutTrailingBackslash(extractionFolder);
-    for (std::wstring folder = WithoutTrailingBackslash(fileFolder);
-         folder.size() > stop.size() && !EqualsNoCase(folder, stop);) {
-        const DWORD attributes = ::GetFileAttributesW(LongPath(folder).c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-            return true;
-        }
-        const size_t slash = folder.rfind(L'\\');
-        if (slash == std::wstring::npos) {
-            break;
-        }
-        folder.resize(slash);
-    }
-    return false;
 }
 
 DWORD CCabFile::CreateFileFolder(const std::wstring& fileFolder, const std::wstring& extractionFolder, PathLists& paths)

@@ -18,8 +18,6 @@ public:
     // `fileFolder` with its missing parents. 0, kFolderIsLink, or the Win32 error of the failed creation.
     static DWORD CreateFileFolder(const std::wstring& fileFolder, const std::wstring& extractionFolder,
                                   PathLists& paths);
-    // True when a folder from `fileFolder` up to (not including) `extractionFolder` is a link.
-    static bool HasLinkBelow(const std::wstring& fileFolder, const std::wstring& extractionFolder);
     // Adds each folder from `fileFolder` upwards to FolderChain, stopping at one already listed or
     // at the extraction folder.
     static void RecordFolderChain(const std::wstring& fileFolder, const std::wstring& extractionFolder,

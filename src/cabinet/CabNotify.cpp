@@ -11,6 +11,8 @@
 #include "log/LogFile.h"
 #include "settings/WindowMessages.h"
 #include "settings/WorkerReports.h"
+#include "util/FileLinks.h"
+#include "util/PathIdentity.h"
 #include "util/ProcessContext.h"
 #include "util/StringUtil.h"
 #include "util/Util.h"
@@ -18,21 +20,6 @@
 namespace {
 constexpr wchar_t kFdiCallback[] = L"FdiCallback";
 constexpr wchar_t kFileOverwrite[] = L"FileOverwrite";
-
-std::wstring FullPath(const std::wstring& path)
-{
-    std::wstring full(MAX_PATH * 2, L'\0');
-    DWORD length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    if (length >= full.size()) {  // too small: the length asked for includes the terminator
-        full.assign(length, L'\0');
-        length = ::GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    }
-    if (length == 0 || length >= full.size()) {
-        return {};
-    }
-    full.resize(length);
-    return full;
-}
 
 bool PathExists(const std::wstring& path)
 {
@@ -169,8 +156,11 @@ INT_PTR CCabDecompressor::OnCopyFile(PFDINOTIFICATION notification)
     const CabTargetPath target = BuildTargetPath(targetFolder, normalized);
     if (refusal.empty()) {
         // Whatever the rules above missed, the resolved path must still lie in the target folder.
-        if (!IsInsideFolder(FullPath(target.targetPath), targetFolder)) {
+        if (!IsInsideFolder(FullPathName(target.targetPath), targetFolder)) {
             refusal = L"resolves outside the extraction folder";
+        } else if (m_protectedFiles.Contains(target.targetPath)) {
+            // Extracting into the package's own folder: the parts were checked and are still read.
+            refusal = L"the running package or one of its part files";
         }
     }
     if (!refusal.empty()) {
@@ -220,9 +210,21 @@ INT_PTR CCabDecompressor::OnCopyFile(PFDINOTIFICATION notification)
     }
     m_handledTargets.insert(key);
 
-    INT_PTR handle = -1;
+    const INT_PTR created = OpenNewOutput(target.targetPath);
+    if (created == -1) {
+        const DWORD createError = ::GetLastError();
+        // The path is taken: what is there is deleted or written below, so it must be a file of the
+        // target folder itself. A name that is taken but leads nowhere is a link to nothing.
+        const bool dangling =
+            (createError == ERROR_FILE_EXISTS || createError == ERROR_ALREADY_EXISTS) && !PathExists(target.targetPath);
+        if (dangling || ReachesThroughLink(target.targetPath, targetFolder)) {
+            RefuseName(stored, L"the file is a link or lies behind one");
+            return -1;
+        }
+    }
+
+    INT_PTR handle = created;
     if (m_options.overwriteWithoutPrompting != 0) {
-        handle = OpenNewOutput(target.targetPath);
         if (handle == -1) {
             if (PathExists(target.targetPath)) {
                 SendLog(kLogInfo, kFdiCallback, L"Deleting file : %ls", target.targetPath);
@@ -234,7 +236,7 @@ INT_PTR CCabDecompressor::OnCopyFile(PFDINOTIFICATION notification)
         m_paths.PackageFiles.push_front(target.targetPath);
         SendLog(kLogInfo, kFdiCallback, L"Extracting file : %ls", target.targetPath);
     } else {
-        const FileOverwriteResult result = FileOverwrite(target.targetPath);
+        const FileOverwriteResult result = FileOverwrite(target.targetPath, created);
         if (result.cancel) {
             m_error.Set(kCabErrorUserAbort, 0);
             RequestAbort();
@@ -268,10 +270,9 @@ INT_PTR CCabDecompressor::OpenNewOutput(const std::wstring& targetPath)
     return handle;
 }
 
-CCabDecompressor::FileOverwriteResult CCabDecompressor::FileOverwrite(const std::wstring& targetPath)
+CCabDecompressor::FileOverwriteResult CCabDecompressor::FileOverwrite(const std::wstring& targetPath, INT_PTR created)
 {
     FileOverwriteResult result;
-    const INT_PTR created = OpenNewOutput(targetPath);
     if (created != -1 || !PathExists(targetPath)) {
         SendLog(kLogInfo, kFileOverwrite, L"Extracing file : %ls", targetPath);
         m_paths.ExtractedFiles.push_front(targetPath);

@@ -77,6 +77,7 @@ CabEngineOptions PackageEngineOptions(int overwriteWithoutPrompting)
     options.multiPart = Settings().GetMultiPartDownload() == 1;
     options.partNamePattern = Validator().GetPartNamePattern();
     options.setId = Settings().GetCabinetSetId();
+    options.protectedFiles = Validator().GetPackageFiles();
     return options;
 }
 

@@ -10,11 +10,14 @@
 #include "launch/LaunchState.h"
 #include "log/BuildLogFile.h"
 #include "settings/OrloInitalizer.h"
+#include "util/FileLinks.h"
 #include "util/Handles.h"
 #include "util/NameRules.h"
+#include "util/PathIdentity.h"
 #include "util/ProcessContext.h"
 #include "util/StringUtil.h"
 #include "util/Util.h"
+#include "validation/ExtractorValidator.h"
 
 namespace {
 constexpr DWORD kPauseAfterDeletion = 10; // ms
@@ -22,31 +25,14 @@ constexpr DWORD kPauseAfterDeletion = 10; // ms
 // The engine writes long paths with the "\\?\" prefix; every file-system call here uses the same
 // rule (LongPath), or such files would stay behind.
 
-// Paths are compared as their full form, without a final backslash, ignoring case: the lists hold
-// what the cabinet engine composed, the folder walk what the file system reports.
-std::wstring PathKey(const std::wstring& path)
-{
-    std::wstring full = path;
-    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed > 0) {
-        std::wstring buffer(needed, L'\0');
-        const DWORD length = ::GetFullPathNameW(path.c_str(), needed, buffer.data(), nullptr);
-        if (length > 0 && length < needed) {
-            full.assign(buffer.c_str(), length);
-        }
-    }
-    while (full.size() > 3 && full.back() == L'\\') {
-        full.pop_back();
-    }
-    return ToLowerW(full);
-}
-
+// Paths are compared by identity (PathIdentity): the lists hold what the cabinet engine composed,
+// the folder walk what the file system reports.
 std::set<std::wstring> KeySet(const std::list<std::wstring>& paths)
 {
     std::set<std::wstring> keys;
     for (const auto& path : paths) {
         if (!path.empty()) {
-            keys.insert(PathKey(path));
+            keys.insert(PathIdentity(path));
         }
     }
     return keys;
@@ -104,14 +90,58 @@ std::set<std::wstring> WrittenKeys()
     return written;
 }
 
+// What the cleanup never deletes nor hands over, whatever its lists say: the running package and its
+// parts, and what lies behind a link below the extraction folder (someone else's).
+class DeletionGuard {
+public:
+    DeletionGuard() : m_package(Validator().GetPackageFiles()), m_root(Settings().GetExtractionPath()) {}
+
+    // True, and logged, when `path` must stay.
+    bool Keeps(const wchar_t* function, const std::wstring& path) const
+    {
+        const wchar_t* reason = nullptr;
+        if (m_package.Contains(path)) {
+            reason = L"the running package or one of its part files";
+        } else if (!m_root.empty() && ReachesThroughLink(path, m_root)) {
+            reason = L"behind a link";
+        } else {
+            return false;
+        }
+        Log().WriteLine(kLogError, function, L"Protected from deletion (%ls) : %ls", reason, path.c_str());
+        return true;
+    }
+
+private:
+    CPathSet m_package;
+    std::wstring m_root;
+};
+
+bool IsLinkEntry(const WIN32_FIND_DATAW& data)
+{
+    return (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// A link met by a folder walk is neither entered nor removed (Wine's RemoveDirectory would remove
+// the folder it leads to); the folder that holds it stays.
+bool LeavesLink(const wchar_t* function, const std::wstring& folder)
+{
+    if (!IsLink(folder)) {
+        return false;
+    }
+    Log().WriteLine(kLogWarning, function, L"Link left in place : %ls", folder.c_str());
+    return true;
+}
+
 bool IsOwned(const std::wstring& folder, const std::set<std::wstring>& files, const std::set<std::wstring>& folders)
 {
     bool owned = true;
     ForEachEntry(folder, [&](const std::wstring& path, const WIN32_FIND_DATAW& data) {
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            owned = folders.count(PathKey(path)) && IsOwned(path, files, folders);
+        if (IsLinkEntry(data)) {
+            owned = false;
+        } else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            owned = folders.count(PathIdentity(path)) && IsOwned(path, files, folders);
         } else {
-            owned = files.count(PathKey(path)) != 0;
+            owned = files.count(PathIdentity(path)) != 0;
         }
         return owned;
     });
@@ -123,9 +153,12 @@ int DeleteDirectoryIn(const std::wstring& folder, const std::set<std::wstring>& 
     if (!IsFolder(folder)) {
         return -1;
     }
+    if (LeavesLink(L"DeleteDirectory", folder)) {
+        return 0;
+    }
     bool blocked = false;
     ForEachEntry(folder, [&](const std::wstring& path, const WIN32_FIND_DATAW& data) {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !chain.count(PathKey(path))) {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !chain.count(PathIdentity(path))) {
             blocked = true;
             return true;
         }
@@ -154,8 +187,12 @@ std::string ToListFileLine(const std::wstring& path)
     return line + "\r\n";
 }
 
-void DeleteListedFile(const wchar_t* function, const wchar_t* format, const std::wstring& path)
+void DeleteListedFile(const wchar_t* function, const wchar_t* format, const std::wstring& path,
+                      const DeletionGuard& guard)
 {
+    if (guard.Keeps(function, path)) {
+        return;
+    }
     Log().WriteLine(8, function, format, path.c_str());
     CUtil::ClearReadOnly(LongPath(path));
     if (!::DeleteFileW(LongPath(path).c_str())) {
@@ -164,8 +201,11 @@ void DeleteListedFile(const wchar_t* function, const wchar_t* format, const std:
     ::Sleep(kPauseAfterDeletion);
 }
 
-void RemoveCreatedFolder(const wchar_t* function, const std::wstring& folder)
+void RemoveCreatedFolder(const wchar_t* function, const std::wstring& folder, const DeletionGuard& guard)
 {
+    if (guard.Keeps(function, folder)) {
+        return;
+    }
     Log().WriteLine(8, function, L"Deleting folder : %ls", folder.c_str());
     if (RemoveEmptyFolderTree(folder) == 0) {
         Log().WriteLine(8, function, L"Could not delete folder : %ls", folder.c_str());
@@ -178,8 +218,8 @@ bool IsFolderOnExtractionPath(const std::wstring& root, const std::wstring& extr
     if (root.empty() || extractionPath.empty()) {
         return false;
     }
-    const std::wstring rootKey = PathKey(root);
-    const std::wstring pathKey = PathKey(extractionPath);
+    const std::wstring rootKey = PathIdentity(root);
+    const std::wstring pathKey = PathIdentity(extractionPath);
     if (pathKey == rootKey) {
         return true;
     }
@@ -197,6 +237,9 @@ int RemoveEmptyFolderTree(const std::wstring& folder)
     if (!IsFolder(folder)) {
         return -1;
     }
+    if (LeavesLink(L"RemoveEmptyFolderTree", folder)) {
+        return 0;
+    }
     ForEachEntry(folder, [](const std::wstring& path, const WIN32_FIND_DATAW& data) {
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             RemoveEmptyFolderTree(path);
@@ -212,9 +255,13 @@ int WriteToDeletetxt()
     const std::wstring listPath = ListFilePath(extractionPath);
     PathLists& paths = Paths();
     // Listed once, as the newest entry: a second handshake must not list the file twice.
-    const std::wstring listKey = PathKey(listPath);
-    paths.PackageFiles.remove_if([&](const std::wstring& path) { return PathKey(path) == listKey; });
+    const std::wstring listKey = PathIdentity(listPath);
+    paths.PackageFiles.remove_if([&](const std::wstring& path) { return PathIdentity(path) == listKey; });
     paths.PackageFiles.push_front(listPath);
+    const DeletionGuard guard;
+    if (guard.Keeps(L"WriteToDeletetxt", listPath)) {
+        return 0;
+    }
 
     UniqueFileHandle file(::CreateFileW(LongPath(listPath).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                                         nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -226,8 +273,11 @@ int WriteToDeletetxt()
     std::string content = "[FilesToDelete]\r\n";
     const auto packageFiles = WrittenKeys();
     for (auto it = paths.PackageFiles.rbegin(); it != paths.PackageFiles.rend(); ++it) {
-        if (packageFiles.count(PathKey(*it)) == 0) {
+        if (packageFiles.count(PathIdentity(*it)) == 0) {
             Log().WriteLine(8, L"WriteToDeletetxt", L"Kept file not listed : %ls", it->c_str());
+            continue;
+        }
+        if (guard.Keeps(L"WriteToDeletetxt", *it)) {
             continue;
         }
         Log().WriteLine(8, L"WriteToDeletetxt", L"writing file name to ExtractedFilesToDelete.txt: %ls", it->c_str());
@@ -236,7 +286,7 @@ int WriteToDeletetxt()
     const auto folderChain = KeySet(paths.FolderChain);
     for (auto it = paths.FolderChain.rbegin(); it != paths.FolderChain.rend(); ++it) {
         Log().WriteLine(8, L"WriteToDeletetxt", L"writing folder name to ExtractedFilesToDelete.txt: %ls", it->c_str());
-        if (IsOwned(*it, packageFiles, folderChain)) {
+        if (IsOwned(*it, packageFiles, folderChain) && !guard.Keeps(L"WriteToDeletetxt", *it)) {
             content += ToListFileLine(*it);
         }
     }
@@ -261,18 +311,19 @@ int WriteToDeletetxt()
 void DeleteExtractedContents()
 {
     PathLists& paths = Paths();
+    const DeletionGuard guard;
     for (auto it = paths.ExtractedFiles.rbegin(); it != paths.ExtractedFiles.rend(); ++it) {
-        DeleteListedFile(L"DeleteExtractedContents", L"Deleting file : %ls\n", *it);
+        DeleteListedFile(L"DeleteExtractedContents", L"Deleting file : %ls\n", *it, guard);
     }
     for (const auto& folder : paths.CreatedFolders) {
         if (!folder.empty()) {
-            RemoveCreatedFolder(L"DeleteExtractedContents", folder);
+            RemoveCreatedFolder(L"DeleteExtractedContents", folder, guard);
             ::Sleep(kPauseAfterDeletion);
         }
     }
     const std::wstring root = Util().CreatedExtractionRoot;
     if (!root.empty()) {
-        RemoveCreatedFolder(L"DeleteExtractedContents", root);
+        RemoveCreatedFolder(L"DeleteExtractedContents", root, guard);
     }
     paths.ExtractedFiles.clear();
     paths.CreatedFolders.clear();
@@ -281,17 +332,18 @@ void DeleteExtractedContents()
 void DeleteExtractedFilesAndFolders()
 {
     PathLists& paths = Paths();
+    const DeletionGuard guard;
     const auto kept = KeptKeys();
     for (auto it = paths.PackageFiles.rbegin(); it != paths.PackageFiles.rend(); ++it) {
-        if (kept.count(PathKey(*it)) != 0) {
+        if (kept.count(PathIdentity(*it)) != 0) {
             Log().WriteLine(8, L"DeleteExtractedFilesAndFolders", L"Kept file not deleted : %ls", it->c_str());
             continue;
         }
-        DeleteListedFile(L"DeleteExtractedFilesAndFolders", L"Deleting file : %ls", *it);
+        DeleteListedFile(L"DeleteExtractedFilesAndFolders", L"Deleting file : %ls", *it, guard);
     }
     const auto chain = KeySet(paths.FolderChain);
     for (const auto& folder : paths.FolderChain) {
-        if (folder.empty() || !IsFolder(folder)) {
+        if (folder.empty() || !IsFolder(folder) || guard.Keeps(L"DeleteExtractedFilesAndFolders", folder)) {
             continue;
         }
         if (DeleteDirectoryIn(folder, chain) == 0) {
@@ -301,7 +353,7 @@ void DeleteExtractedFilesAndFolders()
     }
     const std::wstring root = Util().CreatedExtractionRoot;
     if (!root.empty() && IsFolderOnExtractionPath(root, Settings().GetExtractionPath())) {
-        RemoveCreatedFolder(L"DeleteExtractedFilesAndFolders", root);
+        RemoveCreatedFolder(L"DeleteExtractedFilesAndFolders", root, guard);
     }
     paths.PackageFiles.clear();
     paths.FolderChain.clear();
@@ -337,7 +389,9 @@ void RemoveOrloTempDirectory()
     CUtil::RemoveTreeCollect(WithoutTrailingBackslash(folder), failures);
     // The list holds the failures newest first: log them in the order they happened.
     for (auto it = failures.rbegin(); it != failures.rend(); ++it) {
-        Log().WriteLine(8, L"File could not be deleted : ", L"%ls", it->c_str());
+        if (!LeavesLink(L"RemoveOrloTempDirectory", *it)) {
+            Log().WriteLine(8, L"File could not be deleted : ", L"%ls", it->c_str());
+        }
     }
 }
 

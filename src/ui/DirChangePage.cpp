@@ -8,7 +8,8 @@
 #include "ui/OrloSheet.h"
 #include "ui/WizardFlow.h"
 #include "ui/WizardMessages.h"
-#include "util/Handles.h"
+#include "util/FileLinks.h"
+#include "util/PathIdentity.h"
 #include "util/ProcessContext.h"
 #include "util/Profile.h"
 #include "util/StringUtil.h"
@@ -32,60 +33,10 @@ constexpr const wchar_t* kSetUpFunction = L"CDirChangePage::SetUpControls";
 constexpr const wchar_t* kExtractOnlyFunction = L"CDirChangePage::OnExtractOnly";
 constexpr const wchar_t* kDeleteOnExitFunction = L"CDirChangePage::OnDeleteOnExit";
 
-bool IsReparsePoint(const std::wstring& path)
-{
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-}
-
 bool IsFolder(const std::wstring& path)
 {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-std::wstring FullPathOf(const std::wstring& path)
-{
-    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) {
-        return {};
-    }
-    std::wstring full(needed, L'\0');
-    const DWORD length = ::GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
-    if (length == 0 || length >= needed) {
-        return {};
-    }
-    full.resize(length);
-    return full;
-}
-
-// Where an existing folder really lies, in the plain drive or UNC form; empty when it cannot be told.
-std::wstring FinalFolderPath(const std::wstring& folder)
-{
-    UniqueFileHandle handle(::CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!handle) {
-        return {};
-    }
-    std::wstring final(1024, L'\0');
-    DWORD length = ::GetFinalPathNameByHandleW(handle.Get(), final.data(), static_cast<DWORD>(final.size()),
-                                               FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (length >= final.size()) {
-        final.assign(length + 1, L'\0');
-        length = ::GetFinalPathNameByHandleW(handle.Get(), final.data(), static_cast<DWORD>(final.size()),
-                                             FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    }
-    if (length == 0 || length >= final.size()) {
-        return {};
-    }
-    final.resize(length);
-    if (final.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
-        return L"\\" + final.substr(7);
-    }
-    if (final.compare(0, 4, L"\\\\?\\") == 0) {
-        return final.substr(4);
-    }
-    return final;
 }
 } // namespace
 
@@ -96,7 +47,7 @@ bool OffersDeleteOnExit(const std::wstring& kamBundle, int waitForAutolaunchFini
 
 std::wstring ResolveFolderLinks(const std::wstring& path)
 {
-    std::wstring full = FullPathOf(TrimW(path));
+    std::wstring full = FullPathName(TrimW(path));
     while (full.size() > 3 && full.back() == L'\\') {
         full.pop_back();
     }
@@ -114,7 +65,7 @@ std::wstring ResolveFolderLinks(const std::wstring& path)
     }
     bool linked = false;
     for (std::wstring folder = existing; !linked;) {
-        linked = IsReparsePoint(folder);
+        linked = IsLink(folder);
         const size_t slash = folder.rfind(L'\\');
         if (slash == std::wstring::npos || slash < 3) {
             break;
@@ -124,7 +75,7 @@ std::wstring ResolveFolderLinks(const std::wstring& path)
     if (!linked) {
         return path;
     }
-    const std::wstring target = FinalFolderPath(existing);
+    const std::wstring target = FinalPathName(existing);
     if (target.empty()) {
         return path;
     }

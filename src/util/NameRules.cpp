@@ -59,3 +59,14 @@ std::wstring LongPath(const std::wstring& path)
     }
     return path;
 }
+
+std::wstring WithoutLongPathPrefix(const std::wstring& path)
+{
+    if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
+        return L"\\\\" + path.substr(8);
+    }
+    if (path.compare(0, 4, L"\\\\?\\") == 0) {
+        return path.substr(4);
+    }
+    return path;
+}

@@ -20,3 +20,6 @@ inline bool IsPlainFileName(std::wstring_view name)
 // The path with the "\\?\" prefix when it is too long for the plain Win32 form (folders may not
 // pass 247 characters there, files 259).
 std::wstring LongPath(const std::wstring& path);
+// The path without the "\\?\" or "\\?\UNC\" prefix: the plain form that the rest of the program
+// composes and compares.
+std::wstring WithoutLongPathPrefix(const std::wstring& path);

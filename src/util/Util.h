@@ -54,6 +54,9 @@ public:
     static int CreateParentFolders(const std::wstring& path);
     static int CreateFolderChain(const std::wstring& root, const std::wstring& rest, std::wstring& createdRoot);
     static DWORD ClearReadOnly(const std::wstring& path);
+    // Removing a folder tree: 1 when removed, 0 when something stayed. RemoveTree counts a missing
+    // folder as done (-1); RemoveTreeCollect goes on past what cannot be deleted and lists it (newest
+    // first). None deletes or walks through a link: a link stays, as something that could not go.
     static int RemoveTree(const std::wstring& path);
     static int RemoveTreeStrict(const std::wstring& path);
     static int RemoveTreeCollect(const std::wstring& path, std::list<std::wstring>& failures);

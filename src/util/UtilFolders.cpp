@@ -6,6 +6,7 @@
 #include <io.h>
 #include <sys/stat.h>
 
+#include "util/FileLinks.h"
 #include "util/Handles.h"
 #include "util/Util.h"
 #include "util/WideFormat.h"
@@ -13,7 +14,7 @@
 namespace {
 enum class TreeMode { Plain, Strict, Collect };
 
-// Shared walk of the three removal variants; see Util.h for how they differ.
+// Shared walk of the three removal variants (Util.h).
 int RemoveTreeImpl(const std::wstring& folder, TreeMode mode, std::list<std::wstring>* failures)
 {
     // Callers pass folders with or without the trailing backslash; a drive root keeps its own.
@@ -25,9 +26,13 @@ int RemoveTreeImpl(const std::wstring& folder, TreeMode mode, std::list<std::wst
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         return mode == TreeMode::Plain ? -1 : 0;
     }
-    // A junction or folder link is removed as a link: its target is not ours to empty.
+    // A junction or folder link stays: its target is not ours to empty, and under Wine even
+    // RemoveDirectory on the link removes the folder it leads to. It counts as what could not go.
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-        return ::RemoveDirectoryW(path.c_str()) ? 1 : 0;
+        if (mode == TreeMode::Collect) {
+            failures->push_front(path);
+        }
+        return 0;
     }
     WIN32_FIND_DATAW data;
     const std::wstring prefix = path.back() == L'\\' ? path : path + L"\\";
@@ -40,9 +45,17 @@ int RemoveTreeImpl(const std::wstring& folder, TreeMode mode, std::list<std::wst
             }
             const std::wstring child = prefix + name;
             if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                if (!RemoveTreeImpl(child, mode, failures)) {
+                if (!RemoveTreeImpl(child, mode, failures) && mode != TreeMode::Collect) {
                     return 0;
                 }
+                continue;
+            }
+            // A file link stays too: Wine's DeleteFile deletes the file it leads to.
+            if (ReachesThroughLink(child, path)) {
+                if (mode != TreeMode::Collect) {
+                    return 0;
+                }
+                failures->push_front(child);
                 continue;
             }
             if (mode == TreeMode::Plain) {

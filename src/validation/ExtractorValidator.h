@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <list>
 #include <string>
+#include <vector>
 
 class CExtractorValidator {
     // ---- Extraction path, free space, setup language, command-line autolaunch, license files
@@ -92,12 +93,16 @@ public:
     void SetPackageExecutable(const std::wstring& path) { m_packageExecutable = path; }
     std::wstring GetPackageExecutable() const;
     std::wstring GetPackageFolder() const;  // ends with "\"
+    // The package executable and its part files: the parts listed in the properties, and any further
+    // numbered part beside them that a chain of cabinets could still reach. Full paths.
+    std::vector<std::wstring> GetPackageFiles() const;
 
 protected:
     std::wstring m_firstPartName;
     std::wstring m_partNamePattern;
     std::wstring m_parameterFileBaseline;
     std::wstring m_packageExecutable;
+    int m_listedParts = 0; // parts with a [PartFileIno] entry, as ValidateParts counted them
 };
 
 // The process's validator (ResetProcessContext() gives a fresh one).

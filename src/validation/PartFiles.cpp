@@ -34,6 +34,24 @@ std::wstring CExtractorValidator::GetPackageFolder() const
     return CUtil::EnsureTrailingBackslash(CUtil::SplitPath(GetPackageExecutable(), 0));
 }
 
+std::vector<std::wstring> CExtractorValidator::GetPackageFiles() const
+{
+    std::vector<std::wstring> files{GetPackageExecutable()};
+    if (m_partNamePattern.empty()) {
+        return files;
+    }
+    constexpr int kMostParts = 9999;
+    const std::wstring folder = GetPackageFolder();
+    for (int number = 1; number <= kMostParts; ++number) {
+        const std::wstring path = folder + CUtil::FormatNumberedName(m_partNamePattern, number);
+        if (number > m_listedParts && !CUtil::FileExists(path)) {
+            break;
+        }
+        files.push_back(path);
+    }
+    return files;
+}
+
 std::wstring CExtractorValidator::GetValidPartName(std::wstring& failedFile, std::list<std::wstring>& logLines)
 {
     const std::wstring folder = GetPackageFolder();
@@ -77,6 +95,7 @@ int CExtractorValidator::ValidateParts(std::wstring& failedFile, int overwriteWi
 {
     int result = 0;
     const std::wstring folder = GetPackageFolder();
+    m_listedParts = 0;
     if (GetValidPartName(failedFile, logLines).empty()) {
         return -2;
     }
@@ -87,6 +106,7 @@ int CExtractorValidator::ValidateParts(std::wstring& failedFile, int overwriteWi
         if (info.empty()) {
             break;
         }
+        m_listedParts = number;
         logLines.push_front(FormatW(L"Validating cabinet : %ls", path.c_str()));
         if (!CUtil::FileExists(path)) {
             failedFile = path;

@@ -58,16 +58,16 @@ template <typename Condition> bool WaitFor(Condition condition)
     }
     return condition();
 }
-} // namespace
 
-bool MakeFolderLink(const std::wstring& link, const std::wstring& target)
+// Makes `link` with CreateSymbolicLink (`flags`), or under Wine, where that call makes nothing, as a
+// Unix symbolic link; then waits until `made` says it is there.
+template <typename Made> bool MakeLink(const std::wstring& link, const std::wstring& target, DWORD flags, Made made)
 {
     if (::GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES) {
         return false;
     }
-    if (::CreateSymbolicLinkW(link.c_str(), target.c_str(),
-                              SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) &&
-        IsLink(link)) {
+    if (::CreateSymbolicLinkW(link.c_str(), target.c_str(), flags | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) &&
+        made()) {
         return true;
     }
     const std::wstring unixTarget = UnixNameOf(target);
@@ -76,23 +76,44 @@ bool MakeFolderLink(const std::wstring& link, const std::wstring& target)
         return false;
     }
     RunUnix(L"\\bin\\ln", {L"-s", unixTarget, unixLink});
-    return WaitFor([&] { return IsLink(link); });
+    return WaitFor(made);
+}
+
+// Removes the link itself: Wine's RemoveDirectory and DeleteFile act on what a Unix link leads to,
+// rm takes the link. `remove` is the Windows call.
+void RemoveLink(const std::wstring& link, BOOL(WINAPI* remove)(LPCWSTR))
+{
+    const std::wstring unixLink = UnixNameOf(link);
+    if (unixLink.empty()) {
+        remove(link.c_str());
+        return;
+    }
+    RunUnix(L"\\bin\\rm", {L"-f", unixLink});
+    // A link that leads nowhere is invisible to Wine: then there is nothing to wait for.
+    WaitFor([&] { return ::GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES; });
+}
+} // namespace
+
+bool MakeFolderLink(const std::wstring& link, const std::wstring& target)
+{
+    return MakeLink(link, target, SYMBOLIC_LINK_FLAG_DIRECTORY, [&] { return IsLink(link); });
 }
 
 void RemoveFolderLink(const std::wstring& link)
 {
-    if (!IsLink(link)) {
-        return;
+    if (IsLink(link)) {
+        RemoveLink(link, &::RemoveDirectoryW);
     }
-    // Wine's RemoveDirectory follows a Unix link and removes the folder it leads to: rm takes the
-    // link itself.
-    const std::wstring unixLink = UnixNameOf(link);
-    if (unixLink.empty()) {
-        ::RemoveDirectoryW(link.c_str());
-    } else {
-        RunUnix(L"\\bin\\rm", {L"-f", unixLink});
-        WaitFor([&] { return ::GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES; });
-    }
+}
+
+bool MakeFileLink(const std::wstring& link, const std::wstring& target)
+{
+    return MakeLink(link, target, 0, [&] { return ::GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES; });
+}
+
+void RemoveFileLink(const std::wstring& link)
+{
+    RemoveLink(link, &::DeleteFileW);
 }
 
 } // namespace testenv

@@ -1,7 +1,8 @@
 #pragma once
-// A folder link (a reparse point) for tests of what the program does with links. On Windows it is a
-// directory symbolic link; Wine 8 accepts that call without making anything, so there the link is
-// a Unix symbolic link, which Wine shows as a folder with FILE_ATTRIBUTE_REPARSE_POINT.
+// Folder and file links (reparse points) for tests of what the program does with links. On Windows
+// they are symbolic links; Wine 8 accepts that call without making anything, so there the link is a
+// Unix symbolic link, which Wine shows as a folder with FILE_ATTRIBUTE_REPARSE_POINT (a folder link)
+// or as a plain file (a file link).
 #include <string>
 
 namespace testenv {
@@ -12,5 +13,13 @@ bool MakeFolderLink(const std::wstring& link, const std::wstring& target);
 
 // Removes the link itself, never what it leads to.
 void RemoveFolderLink(const std::wstring& link);
+
+// Makes `link` (must not exist) a symbolic link to the existing file `target`. Wine shows such a
+// link as a plain file: only where it opens tells it apart.
+bool MakeFileLink(const std::wstring& link, const std::wstring& target);
+
+// Removes a file link itself (Wine's DeleteFile deletes the file it leads to), also one that leads
+// nowhere.
+void RemoveFileLink(const std::wstring& link);
 
 } // namespace testenv

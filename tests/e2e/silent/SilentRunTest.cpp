@@ -285,3 +285,28 @@ TEST_F(SilentRun, NamesFromThePackageNeverReachOutsideTheRunsFolders)
     ASSERT_GE(log.size(), end.size());
     EXPECT_EQ(log.substr(log.size() - end.size()), end);
 }
+
+TEST_F(SilentRun, ExtractingIntoThePackagesOwnFolderLeavesThePackageAndItsPartsAlone)
+{
+    // The package carries a file under the name of its own second part.
+    testenv::WriteFileText(source + L"\\RunTest.002", "not a part");
+    Build(Template());
+    ASSERT_GE(parts.size(), 2u);
+    ASSERT_TRUE(EndsWithNoCase(parts[1], L"\\RunTest.002"));
+    std::vector<std::wstring> packageFiles = parts;
+    packageFiles.push_back(package);
+    std::vector<std::vector<uint8_t>> before;
+    for (const auto& file : packageFiles) {
+        before.push_back(testenv::ReadFileBytes(file));
+    }
+
+    EXPECT_EQ(Run({L"/silent", L"/extractpath=" + CUtil::SplitPath(package, 0)}), 0);
+    for (size_t i = 0; i < packageFiles.size(); ++i) {
+        EXPECT_EQ(testenv::ReadFileBytes(packageFiles[i]), before[i]) << WideToUtf8(packageFiles[i]);
+    }
+    EXPECT_TRUE(Logged("|ERROR     |FdiCallback                         |File name outside the extraction folder "
+                       "refused : \\RunTest.002 (the running package or one of its part files)"))
+        << ExtractionLog();
+    EXPECT_EQ(SetupRecord(), "") << "a setup must not start from a half-extracted package";
+    EXPECT_EQ(SummaryStatus(), "Fail");
+}

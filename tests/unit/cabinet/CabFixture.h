@@ -25,10 +25,10 @@ struct EngineReports {
 class TestEngine : private EngineReports, public CCabDecompressor {
 public:
     TestEngine(HWND window, int overwriteWithoutPrompting, CabDecoder decoder = CabDecoder::Own, bool multiPart = true,
-               std::function<void()> checkpoint = {})
-        : EngineReports(window),
-          CCabDecompressor(Options(window, overwriteWithoutPrompting, decoder, multiPart, std::move(checkpoint)),
-                           Flags(), Paths(), Log())
+               std::function<void()> checkpoint = {}, std::vector<std::wstring> protectedFiles = {})
+        : EngineReports(window), CCabDecompressor(Options(window, overwriteWithoutPrompting, decoder, multiPart,
+                                                          std::move(checkpoint), std::move(protectedFiles)),
+                                                  Flags(), Paths(), Log())
     {
     }
 
@@ -36,9 +36,10 @@ public:
 
 private:
     CabEngineOptions Options(HWND window, int overwriteWithoutPrompting, CabDecoder decoder, bool multiPart,
-                             std::function<void()> checkpoint)
+                             std::function<void()> checkpoint, std::vector<std::wstring> protectedFiles)
     {
         CabEngineOptions options;
+        options.protectedFiles = std::move(protectedFiles);
         options.window = window;
         options.reports = &reports;
         options.overwriteWithoutPrompting = overwriteWithoutPrompting;

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <list>
+#include <vector>
 
+#include "FolderLink.h"
 #include "TestEnv.h"
 #include "UtilTestHelpers.h"
 #include "util/Handles.h"
@@ -96,6 +98,44 @@ TEST(RemoveTree, PlainAndStrictFailOnAFileInUse)
         const int result = variant == 0 ? CUtil::RemoveTree(tree) : CUtil::RemoveTreeStrict(tree);
         EXPECT_EQ(result, 0) << "variant " << variant;
         EXPECT_TRUE(testenv::PathExists(tree + L"\\sub\\b.txt"));
+    }
+}
+
+TEST(RemoveTree, LinksStayAndWhatTheyLeadToSurvives)
+{
+    for (int variant = 0; variant < 3; ++variant) {
+        SCOPED_TRACE(variant);
+        testenv::ScratchDir dir(L"rt");
+        const std::wstring tree = MakeTree(dir);
+        const std::wstring outside = dir / L"outside";
+        ASSERT_EQ(CUtil::CreateParentFolders(outside + L"\\empty\\x"), 0);
+        testenv::WriteFileText(outside + L"\\kept.txt", "someone else's");
+        // A folder link as the tree's last entry and deeper down, and a file link.
+        const std::vector<std::wstring> folderLinks = {tree + L"\\zlinked", tree + L"\\sub\\linked"};
+        for (const auto& link : folderLinks) {
+            ASSERT_TRUE(testenv::MakeFolderLink(link, outside));
+        }
+        const std::wstring fileLink = tree + L"\\sub\\deep\\linked.txt";
+        ASSERT_TRUE(testenv::MakeFileLink(fileLink, outside + L"\\kept.txt"));
+
+        std::list<std::wstring> failures;
+        const int result = variant == 0   ? CUtil::RemoveTree(tree)
+                           : variant == 1 ? CUtil::RemoveTreeStrict(tree)
+                                          : CUtil::RemoveTreeCollect(tree, failures);
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(testenv::ReadFileText(outside + L"\\kept.txt"), "someone else's");
+        EXPECT_TRUE(testenv::PathExists(outside + L"\\empty"));
+        if (variant == 2) {
+            // It went on past every link and removed everything else.
+            failures.sort();
+            EXPECT_EQ(failures, (std::list<std::wstring>{fileLink, folderLinks[1], folderLinks[0]}));
+            EXPECT_FALSE(testenv::PathExists(tree + L"\\a.txt"));
+            EXPECT_FALSE(testenv::PathExists(tree + L"\\empty"));
+        }
+        for (const auto& link : folderLinks) {
+            testenv::RemoveFolderLink(link);
+        }
+        testenv::RemoveFileLink(fileLink);
     }
 }
 
