@@ -40,7 +40,7 @@ def mszip_blocks(data):
     blocks = []
     for at in range(0, len(data), 32768):
         history = data[max(0, at - 32768) : at]
-        packer = zlib.compressobj(9, zlib.DEFLATED, -15, zdict=history) if history else zlib.compressobj(9, zlib.DEFLATED, -15)
+        packer = zlib.compressobj(9, zlib.DEFLATED, -15, **({"zdict": history} if history else {}))
         chunk = data[at : at + 32768]
         blocks.append((b"CK" + packer.compress(chunk) + packer.flush(), len(chunk)))
     return blocks
@@ -75,7 +75,8 @@ def cabinet(folders, files, index=0, prev=None, next_=None, reserve=None, sums=F
             total = checksum(fields, checksum(payload)) if sums else 0
             data += struct.pack("<I", total) + fields + payload
     size = at + len(data)
-    fixed = b"MSCF" + struct.pack("<IIIIIBBHHHHH", 0, size, 0, files_at, 0, 3, 1, len(folders), len(files), flags, SET_ID, index)
+    counts = (len(folders), len(files), flags, SET_ID, index)
+    fixed = b"MSCF" + struct.pack("<IIIIIBBHHHHH", 0, size, 0, files_at, 0, 3, 1, *counts)
     if reserve:
         fixed += struct.pack("<HBB", header_reserve, folder_reserve, data_reserve) + b"\xe0" * header_reserve
     return fixed + names + folder_records + records + data
@@ -125,6 +126,13 @@ def seeds():
         prev="Pack.001",
     )
     yield "spanning-two-parts", bytes([TWO_PARTS]) + part1 + part2
+
+    # The second part goes on in the first, which records the higher number: reached only by the
+    # copy call on the second part.
+    first, second = text(400, 3), text(300, 5)
+    later = cabinet([(STORED, stored_blocks(first))], [("a.txt", 400, 0, 0, 0x20)], index=1, prev="Pack.002")
+    earlier = cabinet([(STORED, stored_blocks(second))], [("b.txt", 700, 0, 0xFFFE, 0x20)], index=0, next_="Pack.001")
+    yield "second-part-goes-on-in-first", bytes([TWO_PARTS]) + later + earlier
 
 
 def main():

@@ -25,6 +25,12 @@ constexpr uint64_t kDiskSpace = 100;
 const std::string kFolder = "D:\\Package\\";
 const std::string kPartNames[2] = {"Pack.001", "Pack.002"};
 
+// The engine maps whatever name a part records for its next one to the package's own next part.
+size_t PartNamed(const std::string& name)
+{
+    return name == kPartNames[0] ? 0 : 1;
+}
+
 struct Part {
     std::vector<uint8_t> bytes;
     CabinetInfo info;
@@ -80,8 +86,7 @@ public:
 
     INT_PTR ReaderOpen(const std::string& path) override
     {
-        // The engine maps whatever name a part records for its next one to the package's own part.
-        const size_t part = path == kFolder + kPartNames[0] ? 0 : 1;
+        const size_t part = PartNamed(path.substr(std::min(path.size(), kFolder.size())));
         if (part >= m_parts.size()) {
             return -1;
         }
@@ -229,8 +234,12 @@ private:
         output.folder = file.folder == kFolderContinuedToNext ? folders - 1 : file.folder;
         output.folderOffset = file.folderOffset;
         output.folderBytes = DeclaredBytes(part, output.folder);
-        if (output.folder + 1 == folders && (part.info.flags & kCabFlagNext) != 0 && m_first + 1 < m_parts.size()) {
-            output.folderBytes += DeclaredBytes(m_parts[m_first + 1], 0);
+        // The last folder may go on in the part that this one names as its next (no further: part
+        // numbers only go up, and there are two).
+        const size_t next = PartNamed(part.info.nextCabinet);
+        if (output.folder + 1 == folders && (part.info.flags & kCabFlagNext) != 0 && next != m_first &&
+            next < m_parts.size()) {
+            output.folderBytes += DeclaredBytes(m_parts[next], 0);
         }
         std::lock_guard<std::mutex> lock(m_lock);
         const INT_PTR handle = m_nextHandle++;
