@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
-"""Writes the seed inputs of the cabinet_reader fuzz target into fuzz/corpus/cabinet_reader/.
+"""Writes the seed inputs of the cabinet_reader fuzz target into fuzz/corpus/cabinet_reader/, and
+each cabinet of them on its own into fuzz/corpus/cabinet_header/.
 
-An input is one byte of host behaviour (see fuzz/targets/cabinet_reader.cpp) followed by a cabinet,
-or by the two parts of a set. Run it again after changing it; the output is deterministic.
+A cabinet_reader input is one byte of host behaviour (see fuzz/targets/cabinet_reader.cpp) followed
+by a cabinet, or by the two parts of a set. Run it again after changing it; the output is
+deterministic.
 """
 import os
 import struct
@@ -84,7 +86,7 @@ def cabinet(folders, files, index=0, prev=None, next_=None, reserve=None, sums=F
 
 def seeds():
     readme, table = text(300, 3), bytes(range(200))
-    yield "stored-with-checksums", bytes([0]) + cabinet(
+    yield "stored-with-checksums", 0, cabinet(
         [(STORED, stored_blocks(readme + table, 256))],
         [("readme.txt", 300, 0, 0, 0x20), ("sub\\table.bin", 200, 300, 0, 0x21)],
         sums=True,
@@ -92,14 +94,14 @@ def seeds():
 
     # Three MSZIP blocks; the middle file crosses from the first block into the second.
     settings = b"".join(b"[Section%d]\r\nName=Value %d\r\n" % (i % 50, i % 7) for i in range(3000))[:70000]
-    yield "mszip-three-blocks", bytes([0]) + cabinet(
+    yield "mszip-three-blocks", 0, cabinet(
         [(MSZIP, mszip_blocks(settings))],
         [("a.ini", 30000, 0, 0, 0x20), ("b.ini", 10000, 30000, 0, 0x60), ("c\u00e9.ini", 30000, 40000, 0, 0xA0)],
     )
 
     # Two folders, reserves in header, folder and data blocks; the host skips every second file.
     first, second = text(900, 7), text(5000, 11)
-    yield "two-folders-reserve-skip", bytes([SKIP_EVERY_OTHER]) + cabinet(
+    yield "two-folders-reserve-skip", SKIP_EVERY_OTHER, cabinet(
         [(STORED, stored_blocks(first, 512)), (MSZIP, mszip_blocks(second))],
         [("one.txt", 400, 0, 0, 0x20), ("two.txt", 500, 400, 0, 0x20), ("three.txt", 5000, 0, 1, 0x20)],
         reserve=(6, 2, 3),
@@ -125,23 +127,29 @@ def seeds():
         index=1,
         prev="Pack.001",
     )
-    yield "spanning-two-parts", bytes([TWO_PARTS]) + part1 + part2
+    yield "spanning-two-parts", TWO_PARTS, part1, part2
 
     # The second part goes on in the first, which records the higher number: reached only by the
     # copy call on the second part.
     first, second = text(400, 3), text(300, 5)
     later = cabinet([(STORED, stored_blocks(first))], [("a.txt", 400, 0, 0, 0x20)], index=1, prev="Pack.002")
     earlier = cabinet([(STORED, stored_blocks(second))], [("b.txt", 700, 0, 0xFFFE, 0x20)], index=0, next_="Pack.001")
-    yield "second-part-goes-on-in-first", bytes([TWO_PARTS]) + later + earlier
+    yield "second-part-goes-on-in-first", TWO_PARTS, later, earlier
+
+
+def write(target, name, data):
+    folder = os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus", target)
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, name), "wb") as out:
+        out.write(data)
+    print("%-15s %-30s %5d bytes" % (target, name, len(data)))
 
 
 def main():
-    folder = os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus", "cabinet_reader")
-    os.makedirs(folder, exist_ok=True)
-    for name, data in seeds():
-        with open(os.path.join(folder, name), "wb") as out:
-            out.write(data)
-        print("%-28s %5d bytes" % (name, len(data)))
+    for name, behaviour, *parts in seeds():
+        write("cabinet_reader", name, bytes([behaviour]) + b"".join(parts))
+        for number, part in enumerate(parts, 1):
+            write("cabinet_header", name if len(parts) == 1 else "%s-%d" % (name, number), part)
 
 
 if __name__ == "__main__":
