@@ -12,7 +12,7 @@ PACKAGES=(
   wine wine64 xvfb
   cabextract wixl imagemagick
   osslsigncode openssl
-  clang-14 libclang-rt-14-dev libfuzzer-14-dev
+  clang-14 libclang-rt-14-dev libfuzzer-14-dev zlib1g-dev
 )
 
 missing=()

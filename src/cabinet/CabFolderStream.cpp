@@ -1,6 +1,7 @@
 #include "cabinet/CabFolderStream.h"
 
 #include <cstring>
+#include <limits>
 
 #include "cabinet/CabFormat.h"
 
@@ -119,8 +120,11 @@ bool CabFolderStream::DecodeSegment(const CabSegment& segment)
 {
     m_inputAt = 0;
     m_inputEnd = 0;
-    if (m_host.ReaderSeek(segment.handle, static_cast<LONG>(segment.offset), SEEK_SET) !=
-        static_cast<LONG>(segment.offset)) {
+    // An offset a LONG cannot hold turns negative, and at -1 a failed seek would look like success:
+    // the blocks would be read from wherever the part was left.
+    if (segment.offset > static_cast<uint32_t>(std::numeric_limits<LONG>::max()) ||
+        m_host.ReaderSeek(segment.handle, static_cast<LONG>(segment.offset), SEEK_SET) !=
+            static_cast<LONG>(segment.offset)) {
         Fail(FDIERROR_CORRUPT_CABINET);
         return false;
     }

@@ -8,7 +8,7 @@
 //
 // One call handles the files that begin in one cabinet, plus the rest of a file that goes on in
 // the next ones. The data of each folder is decoded on a second thread ahead of the writing.
-#include <windows.h>
+#include "util/Platform.h"
 
 #include <fdi.h>
 

@@ -2,7 +2,7 @@
 // What the cabinet reader needs from its engine: every file it opens, reads, seeks, writes and
 // closes, and the notifications of the cabinet library's copy call, so that the engine answers the
 // reader exactly as it answers the library.
-#include <windows.h>
+#include "util/Platform.h"
 
 #include <fdi.h>
 

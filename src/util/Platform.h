@@ -16,10 +16,12 @@
 
 using BYTE = uint8_t;
 using WORD = uint16_t;
+using USHORT = uint16_t;
 using DWORD = uint32_t; // unsigned long is 64 bits here
 using UINT = unsigned int;
 using BOOL = int;
 using LONG = int32_t;
+using INT_PTR = intptr_t;
 using WCHAR = wchar_t;
 using LPWSTR = wchar_t*;
 using LPCWSTR = const wchar_t*;
