@@ -8,6 +8,13 @@
 #include <string>
 #include <vector>
 
+// The MD5 of one file as ComputeFileMd5 gives it: 0 or a Win32 error in `code`.
+struct FileMd5 {
+    DWORD code = 0;
+    std::wstring hash;
+    std::wstring error;
+};
+
 class CExtractorValidator {
     // ---- Extraction path, free space, setup language, command-line autolaunch, license files
 public:
@@ -47,7 +54,7 @@ public:
 protected:
     int ShowMessage(const std::wstring& text) const;
 
-    std::wstring m_extractionPath;  // last folder that passed ValidatePathAndSpaceAvailable, ends with "\"
+    std::wstring m_extractionPath; // last folder that passed ValidatePathAndSpaceAvailable, ends with "\"
     MessageBoxRoutine m_messageBox = nullptr;
     // ---- end of the path and language checks
 
@@ -82,6 +89,10 @@ public:
     // MD5 of a file as 32 lower-case hex digits appended to `hashOut`; 0 or the Win32 error
     // (then `errorOut` says which step failed).
     static DWORD ComputeFileMd5(const std::wstring& path, std::wstring& hashOut, std::wstring& errorOut);
+    // ComputeFileMd5 of each file, up to `threads` files at a time; results in the order of `paths`.
+    static std::vector<FileMd5> ComputeFileMd5s(const std::vector<std::wstring>& paths, unsigned threads);
+    // How many parts are hashed at a time on this machine.
+    static unsigned PartHashThreads();
     // False when the properties file no longer has the hash taken at start-up.
     bool IsParameterFileNotCorrupt();
     void SetParameterFileBaseline(const std::wstring& hash) { m_parameterFileBaseline = hash; }
@@ -92,7 +103,7 @@ public:
     // The package executable; its part files lie beside it. The running module unless set.
     void SetPackageExecutable(const std::wstring& path) { m_packageExecutable = path; }
     std::wstring GetPackageExecutable() const;
-    std::wstring GetPackageFolder() const;  // ends with "\"
+    std::wstring GetPackageFolder() const; // ends with "\"
     // The package executable and its part files: the parts listed in the properties, and any further
     // numbered part beside them that a chain of cabinets could still reach. Full paths.
     std::vector<std::wstring> GetPackageFiles() const;

@@ -4,7 +4,11 @@
 
 #include <wincrypt.h>
 
+#include <algorithm>
+#include <atomic>
 #include <memory>
+#include <system_error>
+#include <thread>
 
 #include "util/Handles.h"
 #include "util/WideFormat.h"
@@ -97,4 +101,40 @@ DWORD CExtractorValidator::ComputeFileMd5(const std::wstring& path, std::wstring
         hashOut += kDigits[digest[i] & 0x0F];
     }
     return 0;
+}
+
+// Parts are independent files: each is hashed whole on one thread, several at once. A thread that
+// cannot be started leaves its share to the others, and the calling thread always takes part, so
+// every file is hashed even when no thread starts.
+std::vector<FileMd5> CExtractorValidator::ComputeFileMd5s(const std::vector<std::wstring>& paths, unsigned threads)
+{
+    std::vector<FileMd5> results(paths.size());
+    std::atomic<size_t> next{0};
+    const auto work = [&] {
+        for (size_t index = next++; index < paths.size(); index = next++) {
+            FileMd5& result = results[index];
+            result.code = ComputeFileMd5(paths[index], result.hash, result.error);
+        }
+    };
+    const size_t workers = std::min<size_t>(std::max(threads, 1u), paths.size()); // this thread included
+    std::vector<std::thread> started;
+    for (size_t n = 1; n < workers; ++n) {
+        try {
+            started.emplace_back(work);
+        } catch (const std::system_error&) {
+            break;
+        }
+    }
+    work();
+    for (std::thread& thread : started) {
+        thread.join();
+    }
+    return results;
+}
+
+unsigned CExtractorValidator::PartHashThreads()
+{
+    // More readers than cores only adds seeking.
+    constexpr unsigned kMostThreads = 4;
+    return std::clamp(std::thread::hardware_concurrency(), 1u, kMostThreads);
 }

@@ -5,6 +5,7 @@
 #include <psapi.h>
 
 #include <string>
+#include <vector>
 
 #include "TestCabinet.h"
 #include "TestEnv.h"
@@ -81,6 +82,31 @@ TEST(Md5, MissingAndLockedFilesReportTheirError)
               static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     EXPECT_EQ(error, L"Error opening file " + (dir / L"locked.bin"));
     EXPECT_TRUE(hash.empty());
+}
+
+TEST(Md5, SeveralFilesAtOnceGiveEachFileItsOwnResultInOrder)
+{
+    testenv::ScratchDir dir(L"md5");
+    std::vector<std::wstring> paths;
+    for (int n = 0; n < 7; ++n) {
+        paths.push_back(dir / (L"part" + std::to_wstring(n) + L".bin"));
+        if (n != 3) { // one missing file among them keeps its own error
+            testenv::WriteFileBytes(paths.back(), testcab::Bytes((n + 1) * 700 * 1024, n));
+        }
+    }
+    for (const unsigned threads : {0u, 1u, 3u, 16u}) {
+        const std::vector<FileMd5> results = CExtractorValidator::ComputeFileMd5s(paths, threads);
+        ASSERT_EQ(results.size(), paths.size());
+        for (size_t n = 0; n < paths.size(); ++n) {
+            std::wstring hash;
+            std::wstring error;
+            const DWORD code = CExtractorValidator::ComputeFileMd5(paths[n], hash, error);
+            EXPECT_EQ(results[n].code, code) << threads << L" threads, file " << n;
+            EXPECT_EQ(results[n].hash, hash) << threads << L" threads, file " << n;
+            EXPECT_EQ(results[n].error, error) << threads << L" threads, file " << n;
+        }
+    }
+    EXPECT_TRUE(CExtractorValidator::ComputeFileMd5s({}, 4).empty());
 }
 
 TEST(Md5, LargeFileIsStreamedNotLoaded)
