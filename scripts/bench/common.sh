@@ -13,6 +13,13 @@ bench_need() {
   done
 }
 
+# settle: before a timed run. The previous run's tree was just deleted and its written data may not
+# be on disk yet; both would otherwise land in this run's time (on a virtual disk, for seconds).
+settle() {
+  sync
+  sleep "${BENCH_SETTLE:-5}"
+}
+
 bench_need_cabextract() {
   command -v cabextract >/dev/null || { echo "cabextract is missing (scripts/bootstrap.sh installs it)" >&2; exit 1; }
 }
