@@ -1,7 +1,7 @@
 #pragma once
 // CCabFileCloser: finishes written files (stored times and attributes, then the close) on a thread
 // of its own, in the order they were handed over, so that the extracting thread can create the next
-// file meanwhile. Under Wine each of these calls is a round trip to the server.
+// file meanwhile. Under Wine they cost a fraction of a millisecond per file.
 //
 // At most kCapacity handles wait; Hand() waits for room, so a set of many tiny files never holds
 // thousands of handles. Without a second processor, or when the thread cannot be started, files are
