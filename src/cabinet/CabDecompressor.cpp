@@ -156,6 +156,9 @@ int CCabDecompressor::ExtractCabinet(const std::wstring& cabinetPath, const std:
         }
         name = next;
     }
+    // Every handed file is closed before anything is removed or reported and before the caller
+    // cleans up.
+    FinishHandedFiles();
     FinishOutput();
     if (m_options.reports != nullptr) {
         m_options.reports->Hold(); // the window has every line of the extraction when it returns
@@ -373,13 +376,28 @@ UINT CCabDecompressor::Write(INT_PTR handle, const void* buffer, UINT count)
     }
     if (!ok || written != count) {
         // A full disk: stop the extraction here, whether or not the library checks the count.
-        if (m_error.GetOwnCode() == 0) {
-            m_error.Set(kCabErrorTargetFile, 0);
-        }
-        RequestAbort();
+        FailTargetFile();
         return static_cast<UINT>(-1);
     }
     return written;
+}
+
+void CCabDecompressor::FailTargetFile()
+{
+    if (m_error.GetOwnCode() == 0) {
+        m_error.Set(kCabErrorTargetFile, 0);
+    }
+    RequestAbort();
+}
+
+// A failed close can mean data that never reached the disk (a network share): a failed write.
+bool CCabDecompressor::FinishHandedFiles()
+{
+    if (m_closer.Drain()) {
+        return true;
+    }
+    FailTargetFile();
+    return false;
 }
 
 int CCabDecompressor::Close(INT_PTR handle)

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "cabinet/CabError.h"
+#include "cabinet/CabFileCloser.h"
 #include "cabinet/CabReaderHost.h"
 #include "cabinet/CabStrings.h"
 #include "util/Handles.h"
@@ -172,7 +173,11 @@ private:
     FileOverwriteResult FileOverwrite(const std::wstring& targetPath, INT_PTR created);
     INT_PTR OpenOutput(const std::wstring& targetPath, bool truncate);
     INT_PTR OpenNewOutput(const std::wstring& targetPath);
-    void ApplyTimeAndAttributes(HANDLE file, uint16_t date, uint16_t time, uint16_t attributes);
+    // The stored time (unless the file keeps its own) and attributes, as set through the handle.
+    FILE_BASIC_INFO StoredTimeAndAttributes(uint16_t date, uint16_t time, uint16_t attributes);
+    // Waits for the files handed to the closer; false (and the run fails) when one was not closed.
+    bool FinishHandedFiles();
+    void FailTargetFile();
     void RefuseName(const std::wstring& storedName, const std::wstring& reason);
     void FinishOutput();
 
@@ -201,6 +206,7 @@ private:
     std::map<INT_PTR, int64_t> m_readPositions; // our reader reads on its own thread too
     std::mutex m_readPositionsLock;
     std::unique_ptr<CCabReader> m_reader;
+    CCabFileCloser m_closer; // complete output files; never in m_readPositions
 
     // Renaming of the next part, per extraction.
     int m_nextCabinetCounter = 1;

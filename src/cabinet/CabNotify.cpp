@@ -213,6 +213,11 @@ INT_PTR CCabDecompressor::OnCopyFile(PFDINOTIFICATION notification)
     const INT_PTR created = OpenNewOutput(target.targetPath);
     if (created == -1) {
         const DWORD createError = ::GetLastError();
+        // What is there may be deleted or reopened below: no file of ours may still be open then
+        // (another spelling of a name written in this run, say).
+        if (!FinishHandedFiles()) {
+            return -1;
+        }
         // The path is taken: what is there is deleted or written below, so it must be a file of the
         // target folder itself. A name that is taken but leads nowhere is a link to nothing.
         const bool dangling =
@@ -364,17 +369,18 @@ INT_PTR CCabDecompressor::OnCloseFile(PFDINOTIFICATION notification)
         return 0;
     }
     // Times and attributes go through the handle that wrote the file: one call instead of
-    // reopening it by name.
-    ApplyTimeAndAttributes(reinterpret_cast<HANDLE>(notification->hf), notification->date, notification->time,
-                           notification->attribs);
-    Close(notification->hf);
-    m_output.complete = true;
-    m_output = OutputFile{};
+    // reopening it by name. The closer does that and the close while the next file is created.
+    const FILE_BASIC_INFO info = StoredTimeAndAttributes(notification->date, notification->time, notification->attribs);
+    m_output = OutputFile{}; // complete: the closer owns the handle, and the file stays
+    if (!m_closer.Hand(reinterpret_cast<HANDLE>(notification->hf), info)) {
+        FailTargetFile();
+        return -1;
+    }
     SendProgress();
     return 1;
 }
 
-void CCabDecompressor::ApplyTimeAndAttributes(HANDLE file, uint16_t date, uint16_t time, uint16_t attributes)
+FILE_BASIC_INFO CCabDecompressor::StoredTimeAndAttributes(uint16_t date, uint16_t time, uint16_t attributes)
 {
     FILE_BASIC_INFO info{}; // zero fields stay as they are
     if (!m_keepWriteTime) {
@@ -393,6 +399,6 @@ void CCabDecompressor::ApplyTimeAndAttributes(HANDLE file, uint16_t date, uint16
     }
     const DWORD applied = attributes & kCabAttribApplied;
     info.FileAttributes = applied != 0 ? applied : FILE_ATTRIBUTE_NORMAL;
-    ::SetFileInformationByHandle(file, FileBasicInfo, &info, sizeof(info));
     m_keepWriteTime = false;
+    return info;
 }

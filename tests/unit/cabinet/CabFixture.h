@@ -94,3 +94,28 @@ inline size_t CountNoCase(const std::list<std::wstring>& list, const std::wstrin
     return static_cast<size_t>(
         std::count_if(list.begin(), list.end(), [&](const std::wstring& x) { return EqualsNoCase(x, item); }));
 }
+
+inline FILETIME LastWrite(const std::wstring& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+inline uint64_t Ticks(const FILETIME& time)
+{
+    return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+// The stored time of testcab::File as the file system should show it.
+inline uint64_t StoredAsUtc(const testcab::File& file, bool utc)
+{
+    FILETIME stored{};
+    FILETIME converted{};
+    ::DosDateTimeToFileTime(file.date, file.time, &stored);
+    if (utc) {
+        return Ticks(stored);
+    }
+    ::LocalFileTimeToFileTime(&stored, &converted);
+    return Ticks(converted);
+}

@@ -7,31 +7,6 @@
 
 namespace {
 
-FILETIME LastWrite(const std::wstring& path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
-    return data.ftLastWriteTime;
-}
-
-uint64_t Ticks(const FILETIME& time)
-{
-    return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
-// The stored time of testcab::File as the file system should show it.
-uint64_t StoredAsUtc(const testcab::File& file, bool utc)
-{
-    FILETIME stored{};
-    FILETIME converted{};
-    ::DosDateTimeToFileTime(file.date, file.time, &stored);
-    if (utc) {
-        return Ticks(stored);
-    }
-    ::LocalFileTimeToFileTime(&stored, &converted);
-    return Ticks(converted);
-}
-
 class CabOverwrite : public CabFixture {
 protected:
     // Four files of which the first three exist already with other content.
