@@ -21,8 +21,8 @@
 #   shutdown      "START SUMMARY"                        summary block, exit
 # "other" in the summary is startup + handover + shutdown. Under Xvfb without a window manager,
 # hiding the unattended progress window may cost Wine a 2 s wait, which lands in its handover.
-# Best of two runs for each: the machine is shared. Silent and unattended runs take turns, and every
-# timed run starts after `sync` and a pause (BENCH_SETTLE seconds, default 5) so that the writing
+# Best of two runs for each: the machine is shared. Silent and unattended runs take turns (silent,
+# unattended, unattended, silent), and every timed run starts after `sync` and a pause (BENCH_SETTLE seconds, default 5) so that the writing
 # and deleting of the previous run's tree is not counted in it. On a shared virtual machine the same
 # run can take two to four times as long late in a series as early in it: an unattended run made
 # only once, after all others, looked that much slower than silent ones. Prints figures only;
@@ -95,11 +95,13 @@ run_set() {
   printf '\n== %s: %s MB in %s files; %s part(s) of at most %s, MSZIP, %s MB in all\n\n' "$label" "$(mb "$bytes")" \
     "$files" "${#parts[@]}" "$part_size" "$(mb "$part_bytes")"
   printf '%-22s %9s %9s %16s %12s %9s\n' "run" "wall s" "MB/s" "extraction MB/s" "first file s" "peak MB"
-  # Silent and unattended runs take turns, so that a machine slowing down over the benchmark
-  # weighs on both alike; the best of each counts.
-  local mode ubest=""
+  # Silent and unattended runs take turns in the order silent, unattended, unattended, silent, so
+  # that a machine slowing down over the series weighs on both alike; the best of each counts.
+  local mode modes ubest=""
   for n in 1 2; do
-    for mode in silent unattended; do
+    modes=(silent unattended)
+    [[ $n == 2 ]] && modes=(unattended silent)
+    for mode in "${modes[@]}"; do
       timed "$mode"
       wall=$(field wall 2 "$bench/run-$mode.txt")
       printf '%-22s %9.2f %9s %16s %12s %9s\n' "Tarvex /$mode #$n" "$wall" "$(rate "$bytes" "$wall")" \
