@@ -22,11 +22,11 @@
 # "other" in the summary is startup + handover + shutdown. Under Xvfb without a window manager,
 # hiding the unattended progress window may cost Wine a 2 s wait, which lands in its handover.
 # Best of two runs for each: the machine is shared. Silent and unattended runs take turns (silent,
-# unattended, unattended, silent), and every timed run starts after `sync` and a pause (BENCH_SETTLE seconds, default 5) so that the writing
-# and deleting of the previous run's tree is not counted in it. On a shared virtual machine the same
-# run can take two to four times as long late in a series as early in it: an unattended run made
-# only once, after all others, looked that much slower than silent ones. Prints figures only;
-# asserts nothing; not run by CI.
+# unattended, unattended, silent), and every timed run starts after `sync` and a pause
+# (BENCH_SETTLE seconds, default 5) so that the writing and deleting of the previous run's tree is
+# not counted in it. On a shared virtual machine the same run can take two to four times as long
+# late in a series as early in it: an unattended run made only once, after all others, looked that
+# much slower than silent ones. Prints figures only; asserts nothing; not run by CI.
 # Usage: scripts/bench/silent.sh [BINARY_DIR] [SIZE_MB] [SMALL_FILES]   (defaults: build/x64, 300, 20000)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
