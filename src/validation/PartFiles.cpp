@@ -22,6 +22,11 @@ CabEngineOptions HeaderQuery(int overwriteWithoutPrompting, const std::wstring& 
     options.setId = Settings().GetCabinetSetId();
     return options;
 }
+// The key of part `number` in [PartFileIno] and [HashCode]: "001", "002", ...
+std::wstring PartKey(size_t number)
+{
+    return FormatW(L"%03d", static_cast<int>(number));
+}
 } // namespace
 
 std::wstring CExtractorValidator::GetPackageExecutable() const
@@ -99,48 +104,30 @@ int CExtractorValidator::ValidateParts(std::wstring& failedFile, int overwriteWi
     if (GetValidPartName(failedFile, logLines).empty()) {
         return -2;
     }
-    struct ListedPart {
-        std::wstring key;
-        std::wstring path;
-        bool present = false;
-        size_t hashIndex = 0;
-    };
-    std::vector<ListedPart> parts;
-    std::vector<std::wstring> present;
-    for (int number = 1;; ++number) {
-        ListedPart part;
-        part.key = FormatW(L"%03d", number);
-        if (ReadProfileString(m_propertiesPath, L"PartFileIno", part.key).empty()) {
-            break;
-        }
-        part.path = folder + CUtil::FormatNumberedName(m_partNamePattern, number);
-        part.present = CUtil::FileExists(part.path);
-        if (part.present) {
-            part.hashIndex = present.size();
-            present.push_back(part.path);
-        }
-        parts.push_back(std::move(part));
+    std::vector<std::wstring> parts;
+    while (!ReadProfileString(m_propertiesPath, L"PartFileIno", PartKey(parts.size() + 1)).empty()) {
+        parts.push_back(folder + CUtil::FormatNumberedName(m_partNamePattern, static_cast<int>(parts.size()) + 1));
     }
     m_listedParts = static_cast<int>(parts.size());
-    // Hashing is most of the check: the parts are hashed side by side, the verdicts and their
-    // lines still come part by part.
-    const std::vector<FileMd5> hashes = ComputeFileMd5s(present, PartHashThreads());
+    // Hashing is most of the check: the parts are hashed side by side (a missing one fails at once),
+    // the verdicts and their lines still come part by part.
+    const std::vector<FileMd5> hashes = ComputeFileMd5s(parts, PartHashThreads());
 
-    for (const ListedPart& part : parts) {
-        const std::wstring& path = part.path;
+    for (size_t index = 0; index < parts.size(); ++index) {
+        const std::wstring& path = parts[index];
         logLines.push_front(FormatW(L"Validating cabinet : %ls", path.c_str()));
-        if (!part.present) {
+        if (!CUtil::FileExists(path)) {
             failedFile = path;
             result = -2;
             logLines.push_front(FormatW(L"Multi part File not found : %ls", path.c_str()));
             continue;
         }
-        const FileMd5& hash = hashes[part.hashIndex];
+        const FileMd5& hash = hashes[index];
         if (hash.code != 0) {
             // A part that cannot be hashed is not called corrupt; the header check decides.
             logLines.push_front(FormatW(L"%ls : Return Code : %d", hash.error.c_str(), static_cast<int>(hash.code)));
         } else {
-            const std::wstring recorded = ReadProfileString(m_propertiesPath, L"HashCode", part.key);
+            const std::wstring recorded = ReadProfileString(m_propertiesPath, L"HashCode", PartKey(index + 1));
             logLines.push_front(FormatW(L"Hash code for : %ls is :%ls", path.c_str(), recorded.c_str()));
             if (hash.hash != recorded) {
                 failedFile = path;
