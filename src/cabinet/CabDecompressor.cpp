@@ -210,8 +210,9 @@ void CCabDecompressor::FinishOutput()
     if (m_output.handle > 0) {
         Close(m_output.handle);
     }
-    // A file that was not written to its end is no use to anyone: remove it.
-    if (!m_output.path.empty() && !m_output.complete) {
+    // A file that was not written to its end is no use to anyone: remove it. (A complete one has
+    // gone to the closer and left m_output.)
+    if (!m_output.path.empty()) {
         ::SetFileAttributesW(LongPath(m_output.path).c_str(), FILE_ATTRIBUTE_NORMAL);
         ::DeleteFileW(LongPath(m_output.path).c_str());
     }

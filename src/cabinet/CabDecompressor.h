@@ -140,7 +140,6 @@ private:
         std::wstring path;
         uint32_t expectedSize = 0;
         uint64_t written = 0;
-        bool complete = false;
     };
     struct FileOverwriteResult {
         INT_PTR handle = -1; // an open handle, 0 (skip) or -1 (failure)

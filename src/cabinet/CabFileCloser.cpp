@@ -19,9 +19,7 @@ CCabFileCloser::~CCabFileCloser()
 
 bool CCabFileCloser::HasSecondProcessor()
 {
-    SYSTEM_INFO system{};
-    ::GetSystemInfo(&system);
-    return system.dwNumberOfProcessors > 1;
+    return std::thread::hardware_concurrency() > 1;
 }
 
 bool CCabFileCloser::Finish(const Item& item)
