@@ -1,10 +1,11 @@
-// The [OS] rules against an identified system. Input: 16 bytes of version facts, then the section
-// as "key=value" lines.
+// The [OS] rules against an identified system, and the builder's findings on the same section.
+// Input: 16 bytes of version facts, then the section as "key=value" lines.
 #include <cstring>
 
 #include "FuzzText.h"
 #include "validation/OSIdentification.h"
 #include "validation/OSRules.h"
+#include "validation/OSSectionCheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -22,6 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     facts.suiteMask = static_cast<uint16_t>(data[6] << 8 | data[7]);
     facts.productType = static_cast<uint8_t>(data[8] % 4);
     facts.architecture = data[9] % 13;
+    facts.machineArchitecture = data[12] % 13; // the machine under an emulated program
+    facts.processArchitecture = facts.architecture;
     facts.serverR2 = data[10] & 1;
     facts.productInfoAvailable = (data[10] & 2) != 0;
     facts.productInfoType = data[11];
@@ -32,11 +35,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     }
     OSSectionMap section;
+    std::vector<std::pair<std::wstring, std::wstring>> lines;
     for (const std::wstring& line : fuzz::Pieces(fuzz::Utf8Text(data + 16, size - 16), L'\n')) {
         const size_t equals = line.find(L'=');
         if (equals != std::wstring::npos && !line.empty() && line[0] != L';') {
             section.emplace(ToLowerW(TrimW(line.substr(0, equals))), TrimW(line.substr(equals + 1)));
+            lines.emplace_back(TrimW(line.substr(0, equals)), TrimW(line.substr(equals + 1)));
         }
+    }
+    for (const std::wstring& finding : CheckOSSection(lines)) {
+        FUZZ_CHECK(finding.rfind(L"[OS] ", 0) == 0);
     }
     for (const auto& [key, value] : section) {
         for (const std::wstring& alternative : SplitListInOrder(value)) {

@@ -114,6 +114,12 @@ void RunResult::AddCheck(const CheckVerdict& verdict)
     m_facts.checks.push_back(verdict);
 }
 
+void RunResult::NoteSystem(const RunSystemFacts& system)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_facts.system = system;
+}
+
 std::vector<CheckVerdict> RunResult::Checks() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -215,6 +221,21 @@ std::string FormatRunResultJson(const RunFacts& facts)
         json.EndObject();
     }
     json.EndArray();
+    json.Key(L"system");
+    if (facts.system.known) {
+        json.BeginObject();
+        json.Key(L"major").Int(facts.system.major);
+        json.Key(L"minor").Int(facts.system.minor);
+        json.Key(L"build").Int(facts.system.build);
+        json.Key(L"displayVersion");
+        optionalText(facts.system.displayVersion);
+        json.Key(L"machineArchitecture").String(facts.system.machineArchitecture);
+        json.Key(L"processArchitecture").String(facts.system.processArchitecture);
+        json.Key(L"emulated").Bool(facts.system.emulated);
+        json.EndObject();
+    } else {
+        json.Null();
+    }
     json.Key(L"started").String(facts.started);
     json.Key(L"processId").Int(facts.processId);
     json.EndObject();

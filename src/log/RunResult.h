@@ -55,6 +55,18 @@ struct StageTime {
     uint64_t milliseconds = 0;
 };
 
+// The system the run found, as the OS identification reported it (`known` false before it did).
+struct RunSystemFacts {
+    bool known = false;
+    uint32_t major = 0;
+    uint32_t minor = 0;
+    uint32_t build = 0;
+    std::wstring displayVersion;      // "23H2"; empty when the registry has none
+    std::wstring machineArchitecture; // "x64", "arm64", ...
+    std::wstring processArchitecture; // what the program runs as
+    bool emulated = false;            // the machine emulates the program's instruction set
+};
+
 struct RunFacts {
     std::wstring packageName;
     std::wstring packageVersion;
@@ -78,6 +90,8 @@ struct RunFacts {
     std::wstring logFile;
     std::wstring started; // UTC, ISO 8601
     uint32_t processId = 0;
+
+    RunSystemFacts system;
 };
 
 inline constexpr int kRunResultFormat = 1;
@@ -98,6 +112,8 @@ public:
     void NoteErrorLine(const std::wstring& line);
     void AddSetup(const LaunchedSetup& setup);
     void AddCheck(const CheckVerdict& verdict);
+    // The latest identification wins (the report's and the check's describe the same system).
+    void NoteSystem(const RunSystemFacts& system);
     std::vector<CheckVerdict> Checks() const;
     std::vector<LaunchedSetup> Setups() const;
     bool Entered(RunStage stage) const;

@@ -53,6 +53,14 @@ struct OSFacts {
     int serverR2 = 0;                  // GetSystemMetrics(SM_SERVERR2)
     bool productInfoAvailable = false; // GetProductInfo could be resolved from kernel32.dll
     uint32_t productInfoType = 0;      // what GetProductInfo(major, minor, 0, 0) returned
+    // The machine as it is, also to a program it emulates (an x64 program on ARM64 Windows gets
+    // x64 from GetNativeSystemInfo): IsWow64Process2's native machine where kernel32 has it, else
+    // the architecture above. Processor-architecture values like `architecture`.
+    uint16_t machineArchitecture = kArchX86;
+    uint16_t processArchitecture = kArchX86; // what this program runs as
+    // HKLM\SOFTWARE\Microsoft\Windows NT\CurrentVersion DisplayVersion ("23H2"), else ReleaseId
+    // ("1809"); empty when the registry has neither.
+    std::wstring displayVersion;
 };
 
 // The identification of the running system. Identification does not clear it first: a value that
@@ -71,6 +79,12 @@ struct OSIdentity {
     uint32_t major = 0;
     uint32_t minor = 0;
     uint32_t is64 = 0;
+    // Set afresh by every identification. The tokens above name every 10.0 system Windows10 or
+    // Windows2016; the newer names tell them apart by build and by what the machine is.
+    uint32_t build = 0;
+    uint8_t productType = 0;
+    std::wstring releaseToken; // "windows11", "windows2022" (lower-cased); empty for other systems
+    uint16_t machineArchitecture = kArchX86;
 };
 
 // The [OS] section: lower-cased key -> value as written.

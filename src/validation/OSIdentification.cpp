@@ -1,6 +1,8 @@
 // Pure OS identification: the NT and legacy version tables, the SKU table and the service pack.
 #include "validation/OSIdentification.h"
 
+#include <initializer_list>
+
 #include "util/StringUtil.h"
 #include "util/WideFormat.h"
 
@@ -139,6 +141,48 @@ constexpr DigitsRow kDigitsTable[] = {
     {L"windowsXP64", L"5264"}, {L"windows200364", L"5264"}, {L"windows2000", L"50"},      {L"windowsnt", L"40"},
     {L"windows95", L"410"},    {L"windows98", L"490"},
 };
+
+// Ordered by kind, then build: a system is the last row of its kind whose first build it reached.
+constexpr OSRelease kReleaseTable[] = {
+    {L"Windows11", false, 22000},
+    {L"Windows2019", true, 17763},
+    {L"Windows2022", true, 20348},
+    {L"Windows2025", true, 26100},
+};
+
+constexpr uint16_t kArchUnknown = 0xFFFF;
+
+bool IsServerType(uint8_t productType)
+{
+    return productType != kProductWorkstation;
+}
+
+bool EqualsAny(const std::wstring& token, std::initializer_list<const wchar_t*> names)
+{
+    for (const wchar_t* name : names) {
+        if (name != nullptr && EqualsNoCase(token, name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// 0 the x86 family, 1 the ARM family, 2 Itanium, -1 unknown.
+int InstructionFamily(uint16_t architecture)
+{
+    switch (architecture) {
+    case kArchX86:
+    case kArchX64:
+        return 0;
+    case kArchArm:
+    case kArchArm64:
+        return 1;
+    case kArchIa64:
+        return 2;
+    default:
+        return -1;
+    }
+}
 
 bool RowMatches(const NtRow& row, const OSFacts& facts)
 {
@@ -291,11 +335,166 @@ std::wstring VersionDigitsOf(const std::wstring& nameToken)
     return {};
 }
 
+const OSRelease* FindOSRelease(const std::wstring& name)
+{
+    for (const auto& release : kReleaseTable) {
+        if (EqualsNoCase(name, release.name)) {
+            return &release;
+        }
+    }
+    return nullptr;
+}
+
+const OSRelease* ReleaseOf(uint32_t major, uint32_t minor, uint8_t productType, uint32_t build)
+{
+    if (major != 10 || minor != 0) {
+        return nullptr;
+    }
+    const OSRelease* found = nullptr;
+    for (const auto& release : kReleaseTable) {
+        if (release.server == IsServerType(productType) && build >= release.firstBuild) {
+            found = &release;
+        }
+    }
+    return found;
+}
+
+bool ReleaseCovers(const OSRelease& release, uint32_t major, uint32_t minor, uint8_t productType, uint32_t build)
+{
+    if (release.server != IsServerType(productType)) {
+        return false;
+    }
+    if (major != 10) {
+        return major > 10;
+    }
+    return minor > 0 || build >= release.firstBuild;
+}
+
+bool IsVersionToken(const std::wstring& token)
+{
+    constexpr size_t prefix = 7; // "windows"
+    if (token.size() <= prefix || !EqualsNoCase(token.substr(0, prefix), L"windows") ||
+        token.find_first_not_of(L"0123456789", prefix) != std::wstring::npos) {
+        return false;
+    }
+    // An NT major version (5 to 9, or two digits from 10) and a minor version, perhaps then "64".
+    auto versionDigits = [](const std::wstring& digits) {
+        return digits[0] == L'1' ? digits.size() >= 3 : digits[0] >= L'5' && digits.size() >= 2;
+    };
+    const std::wstring digits = token.substr(prefix);
+    const bool with64 = digits.size() > 2 && digits.compare(digits.size() - 2, 2, L"64") == 0;
+    return versionDigits(digits) || (with64 && versionDigits(digits.substr(0, digits.size() - 2)));
+}
+
+std::wstring VersionTokenOfName(const std::wstring& name)
+{
+    for (const auto& row : kNtTable) {
+        if (row.name86 != nullptr && EqualsNoCase(name, row.name86)) {
+            return row.version86;
+        }
+        if (row.name64 != nullptr && EqualsNoCase(name, row.name64)) {
+            return row.version64;
+        }
+    }
+    for (const auto& row : kLegacyTable) {
+        if (EqualsNoCase(name, row.name)) {
+            return row.version;
+        }
+    }
+    return {};
+}
+
+bool IsKnownOSToken(const std::wstring& token)
+{
+    if (IsVersionToken(token) || FindOSRelease(token) != nullptr) {
+        return true;
+    }
+    for (const auto& row : kNtTable) {
+        if (EqualsAny(token, {row.name86, row.version86, row.name64, row.version64})) {
+            return true;
+        }
+    }
+    for (const auto& row : kLegacyTable) {
+        if (EqualsAny(token, {row.name, row.version})) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IsKnownFamilyToken(const std::wstring& token)
+{
+    if (IsVersionToken(token)) {
+        return true;
+    }
+    for (const auto& row : kNtTable) {
+        if (EqualsAny(token, {row.familyName, row.familyVersion})) {
+            return true;
+        }
+    }
+    for (const auto& row : kLegacyTable) {
+        if (EqualsAny(token, {row.name, row.version})) {
+            return true;
+        }
+    }
+    return false;
+}
+
+uint16_t ArchitectureOfMachine(uint16_t imageFileMachine)
+{
+    switch (imageFileMachine) {
+    case 0x014C: // IMAGE_FILE_MACHINE_I386
+        return kArchX86;
+    case 0x8664: // IMAGE_FILE_MACHINE_AMD64
+        return kArchX64;
+    case 0xAA64: // IMAGE_FILE_MACHINE_ARM64
+        return kArchArm64;
+    case 0x01C0: // IMAGE_FILE_MACHINE_ARM
+    case 0x01C2: // IMAGE_FILE_MACHINE_THUMB
+    case 0x01C4: // IMAGE_FILE_MACHINE_ARMNT
+        return kArchArm;
+    case 0x0200: // IMAGE_FILE_MACHINE_IA64
+        return kArchIa64;
+    default:
+        return kArchUnknown;
+    }
+}
+
+std::wstring ArchitectureName(uint16_t architecture)
+{
+    switch (architecture) {
+    case kArchX86:
+        return L"x86";
+    case kArchX64:
+        return L"x64";
+    case kArchArm64:
+        return L"arm64";
+    case kArchArm:
+        return L"arm";
+    case kArchIa64:
+        return L"ia64";
+    default:
+        return FormatW(L"architecture %u", static_cast<unsigned>(architecture));
+    }
+}
+
+bool IsEmulated(uint16_t processArchitecture, uint16_t machineArchitecture)
+{
+    const int process = InstructionFamily(processArchitecture);
+    const int machine = InstructionFamily(machineArchitecture);
+    return process >= 0 && machine >= 0 && process != machine;
+}
+
 bool ApplyVersionTables(const OSFacts& facts, OSIdentity& id)
 {
     id.editionToken = L"Basic";
     id.major = facts.major;
     id.minor = facts.minor;
+    id.build = facts.build;
+    id.productType = facts.productType;
+    id.machineArchitecture = facts.machineArchitecture;
+    const OSRelease* release = ReleaseOf(facts.major, facts.minor, facts.productType, facts.build);
+    id.releaseToken = release != nullptr ? ToLowerW(release->name) : std::wstring();
     if (facts.platformId == kPlatformNT && facts.major > 4) {
         for (const auto& row : kNtTable) {
             if (RowMatches(row, facts)) {
@@ -348,6 +547,15 @@ OSIdentifyStage IdentifyFromFacts(const OSFacts& facts, OSIdentity& id, bool log
         Emit(log, 8, L"OSVersion", FormatW(L"Major Version : %u", facts.major));
         Emit(log, 8, L"OSVersion", FormatW(L"Minor Version : %u", facts.minor));
         Emit(log, 8, L"OSVersion", FormatW(L"Product Type : %u", static_cast<unsigned>(facts.productType)));
+        Emit(log, 8, L"OSVersion", FormatW(L"Build Number : %u", facts.build));
+        if (!facts.displayVersion.empty()) {
+            Emit(log, 8, L"OSVersion", FormatW(L"Display Version : %ls", facts.displayVersion.c_str()));
+        }
+        Emit(log, 8, L"OSVersion",
+             FormatW(L"Machine Architecture : %ls", ArchitectureName(facts.machineArchitecture).c_str()));
+        Emit(log, 8, L"OSVersion",
+             FormatW(L"Process Architecture : %ls%ls", ArchitectureName(facts.processArchitecture).c_str(),
+                     IsEmulated(facts.processArchitecture, facts.machineArchitecture) ? L" (emulated)" : L""));
         return OSIdentifyStage::LogOnlyDone;
     }
     ApplyServicePack(facts, id);

@@ -3,5 +3,6 @@
 #include "validation/OSFacts.h"
 
 // GetVersionExW (extended structure), GetNativeSystemInfo (GetSystemInfo when kernel32 lacks it),
-// GetSystemMetrics(SM_SERVERR2) and GetProductInfo(major, minor, 0, 0), the last two resolved at run time.
+// GetSystemMetrics(SM_SERVERR2), GetProductInfo(major, minor, 0, 0) and IsWow64Process2 (both
+// resolved at run time), and the display version from the registry's 64-bit view.
 OSFacts QueryOSFacts();

@@ -148,9 +148,16 @@ int OSRuleEvaluator::EvaluateOSRules()
         return kOSNotSupported;
     }
     Write(8, L"EvaluateOSRules", FormatW(L"Supported OSes : %ls", allowed->second.c_str()));
-    const int exclusion = CheckOSVariantsForExclusion();
+    const bool arm64 = m_identity.machineArchitecture == kArchArm64;
+    int exclusion = CheckOSVariantsForExclusion();
+    if (exclusion == kOSSupported && arm64 && CheckOSVariant(kArm64ExcludeKey) == 0) {
+        exclusion = kOSNotSupported;
+    }
     if (exclusion == kOSSupported) {
-        const int warning = CheckOSVariantsForWarning();
+        int warning = CheckOSVariantsForWarning();
+        if (warning == kOSSupported && arm64 && CheckOSVariant(kArm64WarningKey) == 0) {
+            warning = kOSWarning;
+        }
         if (warning == kOSWarning) {
             Write(8, L"EvaluateOSRules", L"Show Warning for OS");
         }
@@ -203,8 +210,14 @@ int OSRuleEvaluator::CheckOSVariants(const wchar_t* kind, int verdict)
         return result;
     }
     const std::wstring version = ToLowerW(m_identity.versionToken);
-    if ((result == kOSSupported || result == kOSNotInList) && IsOSInList(allowed, version)) {
-        visit(version);
+    if ((result == kOSSupported || result == kOSNotInList) && IsOSInList(allowed, version) && visit(version)) {
+        return result;
+    }
+    // The release names (Windows11, Windows2022) come last: a package that lists none of them and
+    // has none of their rules is judged as before.
+    const std::wstring release = m_identity.releaseToken;
+    if (!release.empty() && (result == kOSSupported || result == kOSNotInList) && IsOSInList(allowed, release)) {
+        visit(release);
     }
     return result;
 }
@@ -317,24 +330,41 @@ bool OSRuleEvaluator::IsOSInList(const std::wstring& list, const std::wstring& t
     return false;
 }
 
-bool OSRuleEvaluator::PlusEntryMatches(const std::wstring& entry) const
+PlusEntryVersion ParsePlusEntry(const std::wstring& entry)
 {
     std::wstring name = ToLowerW(entry);
     if (!name.empty() && name.back() == L'+') {
         name.pop_back();
     }
+    PlusEntryVersion version;
     std::wstring digits = VersionDigitsOf(name);
+    version.fromToken = !digits.empty();
     if (digits.empty()) {
         digits = ReplaceAll(name, L"windows", L"");
     }
     const std::wstring bits = digits.size() >= 2 ? digits.substr(digits.size() - 2) : digits;
     const size_t majorLength = (!digits.empty() && digits[0] == L'1') ? 2 : 1;
-    const int major = DecimalOf(digits.substr(0, std::min(majorLength, digits.size())));
-    const int minor = DecimalOf(digits.size() > majorLength ? digits.substr(majorLength, 1) : std::wstring());
-    if (bits == L"64" && m_identity.is64 != 1) {
+    version.major = DecimalOf(digits.substr(0, std::min(majorLength, digits.size())));
+    version.minor = DecimalOf(digits.size() > majorLength ? digits.substr(majorLength, 1) : std::wstring());
+    version.only64 = bits == L"64";
+    return version;
+}
+
+bool OSRuleEvaluator::PlusEntryMatches(const std::wstring& entry) const
+{
+    const OSIdentity& id = m_identity;
+    std::wstring name = entry;
+    if (!name.empty() && name.back() == L'+') {
+        name.pop_back();
+    }
+    if (const OSRelease* release = FindOSRelease(name)) {
+        return ReleaseCovers(*release, id.major, id.minor, id.productType, id.build);
+    }
+    const PlusEntryVersion version = ParsePlusEntry(entry);
+    if (version.only64 && id.is64 != 1) {
         return false;
     }
-    const auto runningMajor = static_cast<int>(m_identity.major);
-    const auto runningMinor = static_cast<int>(m_identity.minor);
-    return runningMajor > major || (runningMajor == major && runningMinor >= minor);
+    const auto runningMajor = static_cast<int>(id.major);
+    const auto runningMinor = static_cast<int>(id.minor);
+    return runningMajor > version.major || (runningMajor == version.major && runningMinor >= version.minor);
 }

@@ -22,6 +22,21 @@ bool ReduceTwoAtomVariant(std::wstring rewritten);
 // Entries of a ";"-separated list in the order written (trimmed, empty ones dropped).
 std::vector<std::wstring> SplitListInOrder(const std::wstring& list);
 
+// How a "+" entry that names no release reads: its version digits (the token's, else what follows
+// "windows"), a "1" first meaning a two-digit major; a "64" at the end keeps it to 64-bit systems.
+struct PlusEntryVersion {
+    int major = 0;
+    int minor = 0;
+    bool only64 = false;
+    bool fromToken = false; // the digits came from a token's table row, not from the entry's text
+};
+PlusEntryVersion ParsePlusEntry(const std::wstring& entry);
+
+// Rule keys for the machine itself: on ARM64 (also to an emulated program) they apply like a
+// system's Exclude and Warning rules, after those.
+inline constexpr wchar_t kArm64ExcludeKey[] = L"arm64exclude";
+inline constexpr wchar_t kArm64WarningKey[] = L"arm64warning";
+
 class OSRuleEvaluator {
 public:
     // `identity` is written only where an atom "0"/"SP0" sets an empty service-pack number to "0".
@@ -40,7 +55,7 @@ public:
     bool ValiodateOSVariants(const std::wstring& atom);
     // True when `token` is in the ";"-separated list, directly or through a "+" entry.
     bool IsOSInList(const std::wstring& list, const std::wstring& token) const;
-    // True when a "+" entry ("Windows61+", "Windows764+") covers the running system.
+    // True when a "+" entry ("Windows61+", "Windows764+", "Windows2019+") covers the running system.
     bool PlusEntryMatches(const std::wstring& entry) const;
 
 private:

@@ -2,6 +2,7 @@
 #include "validation/OSValidator.h"
 
 #include "log/BuildLogFile.h"
+#include "log/RunResult.h"
 #include "settings/OrloInitalizer.h"
 #include "util/ProcessContext.h"
 #include "util/Profile.h"
@@ -17,6 +18,21 @@ ProcessObject<COSValidator> g_osValidator;
 void WriteToLog(int kind, const wchar_t* function, const std::wstring& message)
 {
     Log().WriteLineText(kind, function, message);
+}
+
+// What the result file says about the system.
+void ReportSystem(const OSFacts& facts)
+{
+    RunSystemFacts system;
+    system.known = true;
+    system.major = facts.major;
+    system.minor = facts.minor;
+    system.build = facts.build;
+    system.displayVersion = facts.displayVersion;
+    system.machineArchitecture = ArchitectureName(facts.machineArchitecture);
+    system.processArchitecture = ArchitectureName(facts.processArchitecture);
+    system.emulated = IsEmulated(facts.processArchitecture, facts.machineArchitecture);
+    RunReport().NoteSystem(system);
 }
 } // namespace
 
@@ -39,6 +55,7 @@ int COSValidator::IdentifyOSFromFacts(const OSFacts& facts, bool logOnly)
 {
     if (facts.versionQueried) {
         LoadOSSection();
+        ReportSystem(facts);
     }
     const OSIdentifyStage stage = IdentifyFromFacts(facts, m_identity, logOnly, WriteToLog);
     if (logOnly) {

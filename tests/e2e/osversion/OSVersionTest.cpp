@@ -1,5 +1,6 @@
 // The real query under Wine's Windows versions: osprobe.exe (the program's query, identification and
-// manifest) is started with the prefix's version set for it, and its tokens are checked.
+// manifest) is started with the prefix's version set for it, and its tokens are checked; then whole
+// packages are judged by their [OS] entries on Wine's Windows 10.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -7,10 +8,14 @@
 #include <sstream>
 #include <string>
 
+#include "JsonReader.h"
+#include "OrloPack.h"
 #include "ProcessRunner.h"
+#include "RunLog.h"
 #include "TestEnv.h"
 #include "util/Handles.h"
 #include "util/StringUtil.h"
+#include "util/Util.h"
 
 namespace {
 
@@ -139,6 +144,12 @@ TEST(OSVersionUnderWine, Windows10)
     EXPECT_EQ(probe["edition"], "SKU" + probe["productInfoType"]);
     EXPECT_TRUE(Logged(probe, "8|OSVersion|Operating System : Windows1064"));
     EXPECT_TRUE(Logged(probe, "8|OSVersion|Operating System Edition : " + probe["editionDisplay"]));
+    // Wine's Windows 10 is build 18362, older than every newer entry; IsWow64Process2 sees an x64
+    // program on an x64 machine.
+    EXPECT_EQ(probe["build"], "18362");
+    EXPECT_EQ(probe["release"], "");
+    EXPECT_EQ(probe["machineArchitecture"], "9");
+    EXPECT_EQ(probe["processArchitecture"], "9");
 }
 
 TEST(OSVersionUnderWine, Windows7)
@@ -202,5 +213,74 @@ TEST(OSVersionUnderWine, VersionIsRestoredAfterwards)
     if (opened == ERROR_SUCCESS) {
         UniqueRegKey owned(key);
         EXPECT_NE(::RegQueryValueExW(owned.Get(), L"Version", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    }
+}
+
+// Wine's "win10" is Windows 10 build 18362 on x64. A package that allows only the Windows 11 entry
+// refuses it with the package's own message and starts no setup; one that allows the Windows 10
+// tokens runs its setup. Both result files describe the system.
+TEST(OSEntriesUnderWine, Windows11OnlyRefusesWindows10)
+{
+    struct Case {
+        const wchar_t* allowed;
+        bool runs;
+    };
+    const Case cases[] = {{L"Windows11", false}, {L"Windows10;Windows1064", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(WideToUtf8(c.allowed));
+        testenv::ScratchDir dir(L"osentries");
+        const std::wstring source = dir / L"src";
+        const std::wstring target = dir / L"target";
+        const std::wstring result = dir / L"result.json";
+        const std::wstring logName = L"osentries-" + CUtil::NewGuidString().substr(1, 8) + L".log";
+        ASSERT_TRUE(::CreateDirectoryW(source.c_str(), nullptr));
+        ASSERT_TRUE(
+            ::CopyFileW((testenv::BinDir() + L"FakeSetup.exe").c_str(), (source + L"\\setup.exe").c_str(), FALSE));
+
+        orlopack::BuildOptions options;
+        options.sourceFolder = source;
+        options.templateText =
+            L"[Package]\r\nName=OSEntries\r\nNameDispl=OS Entries\r\nVersionString=1\r\n"
+            L"[Runtime]\r\nExtractPath=" +
+            target + L"\r\nAutoLaunch=setup.exe\r\nWaitForAutolaunchFinish=1\r\n[OS]\r\nOSAllowed=" + c.allowed +
+            L"\r\n[LogFiles]\r\nExtractLogFileName=" + logName +
+            L"\r\n[1033]\r\nMsgOSError=[OSNAME] is not supported: this package needs Windows 11.\r\n";
+        options.outputFolder = dir / L"out";
+        options.baseName = L"OSEntries";
+        orlopack::BuildReport report;
+        ASSERT_EQ(orlopack::BuildPackage(options, report), orlopack::kOk) << WideToUtf8(report.error);
+
+        WineVersionFor version(L"OSEntries.exe", L"win10");
+        const testenv::ProcessResult run =
+            testenv::RunProcess(report.packagePath, {L"/silent", L"/strictexit", L"/result=" + result}, 120000);
+        ASSERT_TRUE(run.started);
+        ASSERT_FALSE(run.timedOut) << "the run blocked";
+
+        const std::string log = testenv::ReadExtractionLog(logName);
+        const std::string setupRecord = testenv::ReadFileText(target + L"\\setup.exe.record.txt");
+        testenv::JsonValue root;
+        std::string error;
+        ASSERT_TRUE(testenv::ParseJson(testenv::ReadFileText(result), root, error)) << error;
+        if (c.runs) {
+            EXPECT_EQ(run.exitCode, 0u);
+            EXPECT_NE(setupRecord, "") << "the setup did not start";
+            EXPECT_TRUE(root["failure"].IsNull());
+        } else {
+            EXPECT_EQ(run.exitCode, 1603u);
+            EXPECT_EQ(setupRecord, "") << "the setup started on a refused system";
+            EXPECT_NE(log.find("Message to be displayed : Windows10 64 Bit is not supported: this package needs "
+                               "Windows 11."),
+                      std::string::npos)
+                << log;
+            EXPECT_EQ(root["failure"].text, "os");
+        }
+        EXPECT_NE(log.find("|Build Number : 18362"), std::string::npos);
+        EXPECT_NE(log.find("|Machine Architecture : x64"), std::string::npos);
+        const testenv::JsonValue& system = root["system"];
+        EXPECT_EQ(system["major"].Int(), 10);
+        EXPECT_EQ(system["build"].Int(), 18362);
+        EXPECT_EQ(system["machineArchitecture"].text, "x64");
+        EXPECT_EQ(system["processArchitecture"].text, "x64");
+        EXPECT_FALSE(system["emulated"].boolean);
     }
 }

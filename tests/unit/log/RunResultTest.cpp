@@ -81,5 +81,13 @@ TEST_F(RunResultTest, DocumentSaysNullWhereThereIsNothingToSay)
     EXPECT_TRUE(root["extractionPath"].IsNull());
     EXPECT_TRUE(root["setups"][0]["exitCode"].IsNull()) << "a setup that never started has no exit code";
     EXPECT_EQ(root["extracted"]["bytes"].number, 6000000000.0);
+    EXPECT_TRUE(root["system"].IsNull()) << "no identification, no system";
+
+    facts.system = RunSystemFacts{true, 10, 0, 22631, L"", L"arm64", L"x64", true};
+    ASSERT_TRUE(testenv::ParseJson(FormatRunResultJson(facts), root, error)) << error;
+    EXPECT_EQ(root["system"]["build"].Int(), 22631);
+    EXPECT_TRUE(root["system"]["displayVersion"].IsNull()) << "a registry without it";
+    EXPECT_EQ(root["system"]["machineArchitecture"].text, "arm64");
+    EXPECT_TRUE(root["system"]["emulated"].boolean);
 }
 } // namespace

@@ -301,3 +301,24 @@ TEST(Verify, NotAPackage)
     lines.clear();
     EXPECT_EQ(ListPackage(dir / L"nothing.exe", lines), kFailed);
 }
+
+TEST(Verify, WarnsOnOSEntriesTheProgramDoesNotKnow)
+{
+    testenv::ScratchDir dir(L"verify-os");
+    packtest::MakeTree(dir / L"src\\", {TreeFile{L"a.txt", 100, 0}});
+    BuildOptions options = packtest::Options(dir / L"src", dir / L"out", L"Demo");
+    options.templateText += L"[OS]\r\nOSAllowed=Windows 10;Windows11+\r\n";
+    BuildReport report;
+    ASSERT_EQ(BuildPackage(options, report), kOk) << WideToUtf8(report.error);
+    std::vector<OutputLine> lines;
+    EXPECT_EQ(VerifyPackage(report.packagePath, lines), kOk) << "a warning is no problem";
+    std::vector<std::wstring> warnings;
+    for (const OutputLine& line : lines) {
+        if (line.severity == kWarning && line.text.find(L"[OS]") != std::wstring::npos) {
+            warnings.push_back(line.text);
+        }
+    }
+    EXPECT_EQ(warnings, std::vector<std::wstring>{
+                            L"Demo.exe: [OS] OSAllowed entry Windows 10 names no system the program knows; it matches "
+                            L"none"});
+}

@@ -358,12 +358,16 @@ TEST(OSIdentification, LogOnlyRunStopsAfterTheVersionLines)
     OSIdentity id;
     OSFacts facts = Nt(6, 1, 1, kArchX64, 48, L"Service Pack 1", 1);
     ASSERT_EQ(IdentifyFromFacts(facts, id, true, log.Sink()), OSIdentifyStage::LogOnlyDone);
-    ASSERT_EQ(log.lines.size(), 4u);
+    ASSERT_EQ(log.lines.size(), 7u);
     EXPECT_EQ(log.lines[0].message, L"OS Version : 6.1.7601.2");
     EXPECT_EQ(log.lines[0].function, L"OSVersion");
     EXPECT_EQ(log.lines[1].message, L"Major Version : 6");
     EXPECT_EQ(log.lines[2].message, L"Minor Version : 1");
     EXPECT_EQ(log.lines[3].message, L"Product Type : 1");
+    // No display version in the registry: no line for it.
+    EXPECT_EQ(log.lines[4].message, L"Build Number : 7601");
+    EXPECT_EQ(log.lines[5].message, L"Machine Architecture : x64");
+    EXPECT_EQ(log.lines[6].message, L"Process Architecture : x64");
     // Tokens are known but not yet lower-cased; display name and service pack wait for the full run.
     EXPECT_EQ(id.nameToken, L"Windows764");
     EXPECT_EQ(id.displayName, L"");
@@ -377,6 +381,53 @@ TEST(OSIdentification, LogOnlyRunStopsAfterTheVersionLines)
     EXPECT_EQ(id.displayName, fresh.displayName);
     EXPECT_EQ(id.editionToken, fresh.editionToken);
     EXPECT_EQ(id.servicePackNumber, fresh.servicePackNumber);
+}
+
+TEST(OSIdentification, NewerSystemsAndTheMachine)
+{
+    // The release follows kind and build up to the next release of its kind (the systems of the
+    // rule tests sit on the first builds); later versions are covered by "+" of the same kind only.
+    const std::pair<OSFacts, const wchar_t*> releases[] = {
+        {WithBuild(Nt(10, 0, 1, kArchX64), 21999), L""},
+        {WithBuild(Nt(10, 0, 3, kArchX64), 17762), L""},
+        {WithBuild(Nt(10, 0, 2, kArchX64), 20347), L"windows2019"},
+        {WithBuild(Nt(10, 1, 1, kArchX64), 22631), L""},
+    };
+    for (const auto& [facts, release] : releases) {
+        EXPECT_EQ(Identified(facts).releaseToken, release) << facts.build;
+    }
+    ASSERT_NE(FindOSRelease(L"WINDOWS2019"), nullptr);
+    EXPECT_EQ(FindOSRelease(L"Windows2016"), nullptr);
+    EXPECT_TRUE(ReleaseCovers(*FindOSRelease(L"Windows2019"), 11, 0, 3, 100));
+    EXPECT_FALSE(ReleaseCovers(*FindOSRelease(L"Windows2019"), 11, 0, 1, 100));
+
+    // IsWow64Process2's machines, their names, and what counts as emulation.
+    const std::pair<uint16_t, uint16_t> machines[] = {
+        {0x014C, kArchX86}, {0x8664, kArchX64},  {0xAA64, kArchArm64},
+        {0x01C4, kArchArm}, {0x0200, kArchIa64}, {0x0000, 0xFFFF},
+    };
+    for (const auto& [machine, architecture] : machines) {
+        EXPECT_EQ(ArchitectureOfMachine(machine), architecture) << machine;
+    }
+    EXPECT_EQ(ArchitectureName(kArchArm64), L"arm64");
+    EXPECT_EQ(ArchitectureName(0xFFFF), L"architecture 65535");
+    EXPECT_TRUE(IsEmulated(kArchX64, kArchArm64));
+    EXPECT_TRUE(IsEmulated(kArchX86, kArchArm64));
+    EXPECT_TRUE(IsEmulated(kArchX86, kArchIa64));
+    EXPECT_FALSE(IsEmulated(kArchX86, kArchX64));
+    EXPECT_FALSE(IsEmulated(kArchArm, kArchArm64));
+    EXPECT_FALSE(IsEmulated(kArchX64, 0xFFFF));
+
+    // The system information lines of an emulated program.
+    LogRecorder log;
+    OSIdentity id;
+    OSFacts facts = OnMachine(WithBuild(Nt(10, 0, 1, kArchX64, 48), 22631), kArchArm64, kArchX64);
+    facts.displayVersion = L"23H2";
+    ASSERT_EQ(IdentifyFromFacts(facts, id, true, log.Sink()), OSIdentifyStage::LogOnlyDone);
+    EXPECT_TRUE(log.Has(L"Build Number : 22631"));
+    EXPECT_TRUE(log.Has(L"Display Version : 23H2"));
+    EXPECT_TRUE(log.Has(L"Machine Architecture : arm64"));
+    EXPECT_TRUE(log.Has(L"Process Architecture : x64 (emulated)"));
 }
 
 TEST(OSIdentification, FailuresReturnEarly)

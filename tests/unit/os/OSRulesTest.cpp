@@ -2,9 +2,12 @@
 // the composition of the OS messages.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <cwchar>
+#include <iterator>
 
 #include "OsTestSystems.h"
+#include "util/StringUtil.h"
 #include "util/WideFormat.h"
 #include "validation/OSMessages.h"
 #include "validation/OSRules.h"
@@ -268,6 +271,88 @@ TEST(OSRules, SectionTable)
         EXPECT_EQ(evaluator.EvaluateOSRules(), c.verdict);
         if (c.logged != nullptr) {
             EXPECT_TRUE(log.Has(c.logged)) << "missing log line";
+        }
+    }
+}
+
+namespace {
+
+// Today's systems, all 10.0. GetNativeSystemInfo tells an emulated x64 program it runs on x64; the
+// machine's own architecture comes from IsWow64Process2.
+const OSFacts kTodaysSystems[] = {
+    WithBuild(Nt(10, 0, 1, kArchX64, 48), 19045),                                  // Windows 10 22H2
+    WithBuild(Nt(10, 0, 1, kArchX64, 48), 22631),                                  // Windows 11 23H2
+    WithBuild(Nt(10, 0, 3, kArchX64, 7), 14393),                                   // Server 2016
+    WithBuild(Nt(10, 0, 3, kArchX64, 7), 17763),                                   // Server 2019
+    WithBuild(Nt(10, 0, 2, kArchX64, 8), 20348),                                   // Server 2022, DC
+    WithBuild(Nt(10, 0, 3, kArchX64, 7), 26100),                                   // Server 2025
+    OnMachine(WithBuild(Nt(10, 0, 1, kArchX64, 48), 22631), kArchArm64, kArchX64), // x64 on ARM64
+    OnMachine(WithBuild(Nt(10, 0, 1, kArchX64, 48), 19045), kArchX64, kArchX86),   // x86 on x64
+    WithBuild(Nt(10, 0, 1, kArchArm64, 48), 22631),                                // native ARM64
+};
+
+struct TodayCase {
+    Lines section;
+    // One verdict per system above: S 300, W 301, X 302.
+    const char* verdicts;
+};
+
+const TodayCase kTodayCases[] = {
+    // The tokens every older package holds judge these systems as they always did: one name for
+    // every 10.0 workstation and one for every 10.0 server.
+    {{{L"OSAllowed", L"Windows10"}}, "XXXXXXXXS"},
+    {{{L"OSAllowed", L"Windows1064"}}, "SSXXXXSSX"},
+    {{{L"OSAllowed", L"Windows2016"}}, "XXSSSSXXX"},
+    {{{L"OSAllowed", L"Windows100"}}, "XXXXXXXXS"},
+    {{{L"OSAllowed", L"Windows10064"}}, "SSSSSSSSX"},
+    {{{L"OSAllowed", L"Windows10+"}}, "SSSSSSSSS"},
+    {{{L"OSAllowed", L"Windows2016+"}}, "SSSSSSSSS"},
+    {{{L"OSAllowed", L"Windows1064+"}}, "SSSSSSSSX"},
+    {{{L"OSAllowed", L"Windows61+"}, {L"Windows61+Exclude", L"prod3"}}, "SSXXSXSSS"},
+    {{{L"OSAllowed", L"Windows10;Windows1064"}, {L"Windows1064Warning", L"SKU48"}}, "WWXXXXWWS"},
+
+    // The newer entries, alone and with "+": kind and build decide, the bits do not.
+    {{{L"OSAllowed", L"Windows11"}}, "XSXXXXSXS"},
+    {{{L"OSAllowed", L"windows11+"}}, "XSXXXXSXS"},
+    {{{L"OSAllowed", L"Windows2019"}}, "XXXSXXXXX"},
+    {{{L"OSAllowed", L"Windows2019+"}}, "XXXSSSXXX"},
+    {{{L"OSAllowed", L"Windows2022"}}, "XXXXSXXXX"},
+    {{{L"OSAllowed", L"Windows2022+"}}, "XXXXSSXXX"},
+    {{{L"OSAllowed", L"Windows2025"}}, "XXXXXSXXX"},
+    {{{L"OSAllowed", L"WINDOWS2025+"}}, "XXXXXSXXX"},
+    {{{L"OSAllowed", L"Windows11+;Windows2022+"}}, "XSXXSSSXS"},
+    // Their rules, under their own keys.
+    {{{L"OSAllowed", L"Windows2019+"}, {L"Windows2019+Exclude", L"prod2"}}, "XXXSXSXXX"},
+    {{{L"OSAllowed", L"Windows1064;Windows11"}, {L"Windows11Exclude", L";"}}, "SXXXXXXSX"},
+    {{{L"OSAllowed", L"Windows11"}, {L"Windows11Warning", L"Professional"}}, "XWXXXXWXW"},
+
+    // The machine's own architecture, also under emulation.
+    {{{L"OSAllowed", L"Windows10+"}, {L"ARM64Exclude", L";"}}, "SSSSSSXSX"},
+    {{{L"OSAllowed", L"Windows10+"}, {L"ARM64Warning", L";"}}, "SSSSSSWSW"},
+    {{{L"OSAllowed", L"Windows10+"}, {L"ARM64Exclude", L";"}, {L"ARM64Warning", L";"}}, "SSSSSSXSX"},
+    {{{L"OSAllowed", L"Windows11"}, {L"ARM64Exclude", L"prod3"}}, "XSXXXXSXS"},
+    {{{L"OSAllowed", L"Windows1064"}, {L"Windows1064Warning", L"SKU48"}, {L"ARM64Exclude", L";"}}, "WWXXXXXWX"},
+    // Not listed stays refused whatever the machine.
+    {{{L"OSAllowed", L"Windows2016"}, {L"ARM64Warning", L";"}}, "XXSSSSXXX"},
+};
+
+int VerdictOf(char code)
+{
+    return code == 'S' ? kOSSupported : code == 'W' ? kOSWarning : kOSNotSupported;
+}
+
+} // namespace
+
+TEST(OSRules, TodaysSystems)
+{
+    for (const auto& c : kTodayCases) {
+        const OSSectionMap section = Section(c.section);
+        ASSERT_EQ(std::strlen(c.verdicts), std::size(kTodaysSystems));
+        for (size_t i = 0; i < std::size(kTodaysSystems); ++i) {
+            SCOPED_TRACE(WideToUtf8(c.section[0].second) + " / system " + std::to_string(i));
+            OSIdentity id = Identified(kTodaysSystems[i]);
+            OSRuleEvaluator evaluator(section, id, nullptr);
+            EXPECT_EQ(evaluator.EvaluateOSRules(), VerdictOf(c.verdicts[i]));
         }
     }
 }

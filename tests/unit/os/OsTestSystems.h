@@ -55,6 +55,8 @@ inline OSFacts Nt(uint32_t major, uint32_t minor, uint8_t productType, uint16_t 
     facts.platformId = kPlatformNT;
     facts.productType = productType;
     facts.architecture = architecture;
+    facts.machineArchitecture = architecture;
+    facts.processArchitecture = architecture;
     facts.productInfoAvailable = true;
     facts.productInfoType = productInfoType;
     facts.servicePackString = servicePack;
@@ -65,6 +67,20 @@ inline OSFacts Nt(uint32_t major, uint32_t minor, uint8_t productType, uint16_t 
 inline OSFacts WithSuite(OSFacts facts, uint16_t suiteMask)
 {
     facts.suiteMask = suiteMask;
+    return facts;
+}
+
+inline OSFacts WithBuild(OSFacts facts, uint32_t build)
+{
+    facts.build = build;
+    return facts;
+}
+
+// `architecture` stays what GetNativeSystemInfo told the program (x64 for an emulated x64 program).
+inline OSFacts OnMachine(OSFacts facts, uint16_t machine, uint16_t process)
+{
+    facts.machineArchitecture = machine;
+    facts.processArchitecture = process;
     return facts;
 }
 

@@ -18,6 +18,7 @@
 #include "util/Util.h"
 #include "util/WideFormat.h"
 #include "validation/ExtractorValidator.h"
+#include "validation/OSSectionCheck.h"
 
 namespace orlopack {
 
@@ -277,6 +278,11 @@ int VerifyPackage(const std::wstring& givenPath, std::vector<OutputLine>& out)
             lines.Add(kWarning, FormatW(L"%ls: [Images] %ls=%ls is not in the payload; no %ls image is shown",
                                         exeName.c_str(), key, image.c_str(), name));
         }
+    }
+
+    // The program reads past what it does not know in [OS]: a typo in OSAllowed refuses every system.
+    for (const std::wstring& finding : CheckOSSection(ini.Keys(L"OS"))) {
+        lines.Add(kWarning, exeName + L": " + finding);
     }
 
     const PartSet set = LocateParts(contents);
