@@ -8,10 +8,12 @@ namespace {
 class Cursor {
 public:
     Cursor(const uint8_t* data, size_t size, size_t position) : m_data(data), m_size(size), m_pos(position) {}
+    // The position may already lie past the end (an offset read from the file), and neither the
+    // test nor the size reported as missing may wrap where size_t is 32 bits wide.
     bool Need(size_t count)
     {
-        if (m_pos + count > m_size) {
-            m_short = m_pos + count;
+        if (m_pos > m_size || count > m_size - m_pos) {
+            m_short = static_cast<uint64_t>(m_pos) + count;
             return false;
         }
         return true;
@@ -43,7 +45,7 @@ public:
                 return false;
             }
             if (!Need(1)) {
-                m_short = m_pos + 257 - i;
+                m_short = static_cast<uint64_t>(m_pos) + 257 - i;
                 return false;
             }
             const uint8_t c = U8();
@@ -53,13 +55,13 @@ public:
             out += static_cast<char>(c);
         }
     }
-    size_t Short() const { return m_short; }
+    uint64_t Short() const { return m_short; }
 
 private:
     const uint8_t* m_data;
     size_t m_size;
     size_t m_pos;
-    size_t m_short = 0;
+    uint64_t m_short = 0;
 };
 
 uint32_t Le32(const uint8_t* p)

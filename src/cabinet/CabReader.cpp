@@ -138,7 +138,8 @@ int CCabReader::ReadHeader(Cabinet& cabinet)
         if (needed < 0) {
             return cabinet.info.KnownVersion() ? FDIERROR_CORRUPT_CABINET : FDIERROR_UNKNOWN_CABINET_VERSION;
         }
-        if (have < want || static_cast<size_t>(needed) > kMaxHeaderBytes) {
+        // Compared as 64-bit numbers: a record offset near 4 GiB must not shrink when size_t is 32 bits.
+        if (have < want || static_cast<uint64_t>(needed) > kMaxHeaderBytes) {
             return FDIERROR_CORRUPT_CABINET; // the part ends inside its header, or claims an absurd one
         }
         // Grow generously: every file record costs at most 272 bytes.

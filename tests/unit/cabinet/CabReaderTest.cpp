@@ -265,6 +265,11 @@ TEST_F(CabReader, DamagedSetsFailWithTheEngineErrorAndLeaveNoHalfFile)
         {"absurd file count", FDIERROR_CORRUPT_CABINET, 0, [](std::vector<uint8_t>& b) { b[28] = b[29] = 0xFF; }},
         {"file records beyond the part's end", FDIERROR_CORRUPT_CABINET, 0,
          [](std::vector<uint8_t>& b) { b[19] = 0x7F; }},
+        {"file records at an offset that wraps in 32 bits", FDIERROR_CORRUPT_CABINET, 0,
+         [](std::vector<uint8_t>& b) {
+             b[16] = 0xF8;
+             b[17] = b[18] = b[19] = 0xFF;
+         }},
         {"absurd folder count", FDIERROR_CORRUPT_CABINET, 0, [](std::vector<uint8_t>& b) { b[26] = b[27] = 0xFF; }},
         {"part that ends inside its header", FDIERROR_NOT_A_CABINET, 0, [](std::vector<uint8_t>& b) { b.resize(20); }},
         {"unknown format version", FDIERROR_UNKNOWN_CABINET_VERSION, 0, [](std::vector<uint8_t>& b) { b[25] = 9; }},

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "PackText.h"
 #include "SourceTree.h"
 #include "util/Handles.h"
@@ -42,12 +44,13 @@ bool ReadCabinetHeaderAt(const std::wstring& path, uint64_t offset, uint64_t len
         error = FormatW(L"cannot read %ls: %ls", path.c_str(), TrimW(CUtil::FormatErrorText(code)).c_str());
         return false;
     }
+    const uint64_t available = static_cast<uint64_t>(fileSize.QuadPart);
     std::vector<uint8_t> data;
     size_t want = 64 * 1024;
     for (;;) {
         const size_t have = data.size();
-        if (want > static_cast<size_t>(fileSize.QuadPart)) {
-            want = static_cast<size_t>(fileSize.QuadPart);
+        if (want > available) {
+            want = static_cast<size_t>(available);
         }
         if (want > have) {
             data.resize(want);
@@ -66,13 +69,15 @@ bool ReadCabinetHeaderAt(const std::wstring& path, uint64_t offset, uint64_t len
         if (result < 0) {
             return false;
         }
-        if (data.size() >= static_cast<size_t>(fileSize.QuadPart) || static_cast<size_t>(result) <= data.size()) {
+        // Sizes compared in 64 bits: where size_t has 32, a record offset near 4 GiB would wrap.
+        const uint64_t needed = static_cast<uint64_t>(result);
+        if (data.size() >= available || needed <= data.size() || needed > available) {
             error = FormatW(L"the cabinet header is cut short (%ls has %I64d bytes)", path.c_str(),
                             static_cast<long long>(fileSize.QuadPart));
             return false;
         }
         // Headers beyond the first read: grow generously, every file record costs at most 272 bytes.
-        want = static_cast<size_t>(result) + 64 * 1024;
+        want = static_cast<size_t>(std::min<uint64_t>(needed + 64 * 1024, available));
     }
 }
 
